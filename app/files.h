@@ -1,0 +1,42 @@
+// The general file and text helpers every procedure calls. They run in the
+// skip-on-failure way: a failing operation does nothing more and leaves a code
+// of the runtime in lastStatus (53 file not found, 75 access error, 76 path not
+// found), never an exception.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Run;
+
+inline constexpr int32_t kErrFileNotFound = 53;
+inline constexpr int32_t kErrFileAccess = 75;
+inline constexpr int32_t kErrPathNotFound = 76;
+
+// A file or folder of that name exists; never fails.
+bool exists(Run& run, const std::string& path);
+// Creates or replaces the file with the text and a line end (CR LF).
+bool writeTextFile(Run& run, const std::string& path, const std::string& text);
+// `length` bytes at 1-based byte `start` of the file, blank-filled where the
+// file gives nothing; all blanks when the file is missing or start is outside it.
+std::string readBlock(Run& run, const std::string& path, int32_t start, int16_t length);
+// Deletes a file when it exists (Kill in the skip-on-failure way).
+void killFile(Run& run, const std::string& path);
+// Copies a file, replacing the target.
+bool copyFile(Run& run, const std::string& from, const std::string& to);
+// The file as text lines (CR LF, CR or LF ends); false when it cannot be read.
+bool readLines(Run& run, const std::string& path, std::vector<std::string>& lines);
+
+// The byte-wise cut of fixed-width card fields: bytes start..start+length-1
+// (1-based) of the text, blank-padded, as the platform's decoder leaves them
+// (a split double-byte character becomes "?").
+std::string bcut(const std::string& text, long start, long length);
+
+// Brings the window with that title to the front, twice; false when there is none.
+bool activateWindow(Run& run, const std::string& title);
+
+// The list-input rule for the first field of a line: leading blanks skipped,
+// ends at the first comma or the line end; a field in double quotes ends at
+// the closing quote.
+std::string firstField(const std::string& line);

@@ -1,0 +1,159 @@
+#include "progress.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "cp950.h"
+#include "run.h"
+
+namespace {
+
+// vexadc's Timer1: the label blinks; past 600 ticks the run ends as if the
+// close button had been pressed.
+void waitingTick(Run& run);
+
+[[noreturn]] void waitingCloseButton(Run& run) {
+  run.card.csCloseCom();
+  closeWaiting(run);
+  endProcess(run);
+}
+
+void waitingTick(Run& run) {
+  ++run.ticks;
+  run.waitingColour = run.waitingColour == Colour::Red ? Colour::Blue : Colour::Red;
+  run.screen.setWaitingColour(run.waitingColour);
+  if (run.ticks > kWatchdogTicks) waitingCloseButton(run);
+}
+
+}  // namespace
+
+void loadWaiting(Run& run) {
+  if (run.waitingLoaded) return;
+  run.waitingLoaded = true;
+  run.nextTickMs = run.clock.steadyMs() + kTickMs;
+  waitingTick(run);  // the load runs one tick at once
+}
+
+void doEvents(Run& run) {
+  for (UiEvent e : run.screen.pump()) {
+    switch (e) {
+      case UiEvent::WaitingClosePressed: waitingCloseButton(run);
+      case UiEvent::MessageUnloaded: endProcess(run);
+      case UiEvent::MainClosed: Form_Unload(run);
+    }
+  }
+  int64_t now = run.clock.steadyMs();
+  while (run.waitingLoaded && now >= run.nextTickMs) {
+    run.nextTickMs += kTickMs;
+    waitingTick(run);
+  }
+  if (run.timer2Enabled && now >= run.nextTimer2Ms) {
+    run.nextTimer2Ms = now + kTimer2Ms;
+    Timer2_Timer(run);
+  }
+}
+
+void showWaiting(Run& run, const std::string& text) {
+  loadWaiting(run);
+  run.screen.showWaiting(text);
+  run.messageShown = false;
+  doEvents(run);
+}
+
+void hideWaiting(Run& run) {
+  if (run.waitingLoaded) run.screen.hideWaiting();
+}
+
+void closeWaiting(Run& run) {
+  if (!run.waitingLoaded) return;
+  run.waitingLoaded = false;
+  run.screen.closeWaiting();
+}
+
+void showMessage(Run& run, const std::string& text) {
+  run.screen.showMessage(text);
+  run.messageShown = true;
+  doEvents(run);
+}
+
+void showRed(Run& run, const std::string& text, int seconds) {
+  run.screen.showRed(text, seconds);
+  run.messageShown = true;
+  doEvents(run);
+  if (run.screen.waits() && seconds > 0) {
+    const int64_t end = run.clock.steadyMs() + int64_t{seconds} * 1000;
+    while (run.clock.steadyMs() < end) {
+      doEvents(run);
+      run.clock.sleepMs(20);
+    }
+  }
+  run.screen.hideMessage();
+  run.messageShown = false;
+}
+
+void timedelay(Run& run, double seconds, const std::string& text) {
+  run.screen.delay(seconds, text);
+  if (!run.screen.waits()) return;
+  const int64_t start = run.clock.steadyMs();
+  const int64_t end = start + static_cast<int64_t>(seconds * 1000);
+  while (run.clock.steadyMs() < end) {
+    doEvents(run);
+    double left = seconds - static_cast<double>(run.clock.steadyMs() - start) / 1000.0;
+    run.screen.caption("vexa5", b5("稍後: ") + formatSingle(left) + b5(" 秒   ") + text);
+    run.clock.sleepMs(50);
+  }
+}
+
+void endProcess(Run&) { throw EndOfRun{0}; }
+
+void UnloadMe_End(Run& run) {
+  closeWaiting(run);
+  doEvents(run);
+  if (run.readerClosed == 0) {
+    run.readerClosed = 1;
+    run.card.csCloseCom();
+  }
+  run.screen.hideMain();
+  endProcess(run);
+}
+
+void Form_Unload(Run& run) {
+  run.card.csCloseCom();
+  if (run.readerClosed == 0) UnloadMe_End(run);
+  endProcess(run);
+}
+
+void Timer2_Timer(Run& run) {
+  if (auto n = run.disk.length("repair1"); n && *n > 0 && !run.disk.isFolder("repair1"))
+    Form_Unload(run);
+}
+
+ListSize Form_Resize(int w, int h) {
+  return {w - 360, h - 640, w > 360, h > 640};
+}
+
+std::string formatSingle(double v) {
+  float f = static_cast<float>(v);
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.7g", static_cast<double>(f));
+  std::string s = buf;
+  if (s.find('e') == std::string::npos && s.find('.') != std::string::npos) {
+    while (s.back() == '0') s.pop_back();
+    if (s.back() == '.') s.pop_back();
+  }
+  if (s.rfind("0.", 0) == 0) s.erase(0, 1);        // the runtime prints ".5"
+  else if (s.rfind("-0.", 0) == 0) s.erase(1, 1);  // and "-.5"
+  return s;
+}
+
+void showWindow(Run& run, const std::string& window) {
+  run.shownWindow = window;
+  run.screen.show(window);
+}
+
+void waitForWindows(Run& run) {
+  while (!run.shownWindow.empty() && run.screen.windowOpen(run.shownWindow)) {
+    doEvents(run);
+    run.clock.sleepMs(20);
+  }
+}

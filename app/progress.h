@@ -1,0 +1,56 @@
+// The progress windows and the run frame's waits and exits: the waiting window
+// vexadc with its blink timer and 300-second watchdog, the message window
+// vexahca and its red message, the main window's timedelay and Timer2, the event
+// pump that runs those timers, and the common exit UnloadMe_End.
+#pragma once
+
+#include <string>
+
+struct Run;
+
+// "Let pending window events run": what the operator did, then the timers due.
+void doEvents(Run& run);
+
+// Loads vexadc without showing it (its first tick runs at once).
+void loadWaiting(Run& run);
+void showWaiting(Run& run, const std::string& text);
+void hideWaiting(Run& run);
+void closeWaiting(Run& run);
+void showMessage(Run& run, const std::string& text);
+// Shows the red message and waits `seconds` (at once hidden for 0).
+void showRed(Run& run, const std::string& text, int seconds);
+
+// Waits the seconds, counting down in the main window's caption.
+void timedelay(Run& run, double seconds, const std::string& text);
+
+// The common exit: closes the reader once and ends the process. Never returns.
+[[noreturn]] void UnloadMe_End(Run& run);
+// The close handler of vexa5.
+[[noreturn]] void Form_Unload(Run& run);
+// Ends the process at once.
+[[noreturn]] void endProcess(Run& run);
+
+// Lets the windows that carry the run on (a viewer, the main window) run
+// until the operator has closed them.
+void waitForWindows(Run& run);
+// Remembers the window shown to the operator that the run now waits on.
+void showWindow(Run& run, const std::string& window);
+
+// vexa5's Timer2 (enabled only by "/WaitingForm").
+void Timer2_Timer(Run& run);
+
+// The log list's size for a main window of that size (twips).
+struct ListSize {
+  int width, height;
+  bool setWidth, setHeight;
+};
+ListSize Form_Resize(int windowWidth, int windowHeight);
+
+// A number as the runtime prints a single-precision value: up to seven
+// significant digits, no trailing zeros ("14.5", "3", "0.25").
+std::string formatSingle(double v);
+
+// The waiting window's blink interval and watchdog.
+inline constexpr int kTickMs = 500;
+inline constexpr int kWatchdogTicks = 600;
+inline constexpr int kTimer2Ms = 3000;

@@ -1,0 +1,58 @@
+// The run state of the main window vexa5: everything one run of the program
+// knows, for the life of that run. It is passed by reference to every
+// procedure; there are no other globals. The disk, the clock, the system, the
+// screen and the card library are reached through it, so tests can replace them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "cardlib.h"
+#include "platform.h"
+#include "screen.h"
+
+struct Run {
+  Run(Disk& d, Clock& c, System& s, Screen& sc, CardLib& cl) : disk(d), clock(c), sys(s), screen(sc), card(cl) {}
+
+  Disk& disk;
+  Clock& clock;
+  System& sys;
+  Screen& screen;
+  CardLib& card;
+
+  std::string C;        // the command line, exactly as the clinic program passed it
+  std::string exeName;  // the executable's base name
+
+  std::string workDir;  // the working folder, always ending in "\"
+  std::string softAppHttp, softAppUrl, office, officeCode, hospDataType;
+  int16_t openPort = 0;   // the reader's COM port (1-4); the library is given openPort - 1
+  int16_t comPort = 0;    // a second reader's port from "/COM1/".."/COM4/"; 0 when none
+  int16_t beginLink = 0;  // the setting beginlink: 1 refreshes a card online when needed
+  int16_t readerClosed = 0;
+
+  // Every card-library code and every skipped failure lands here; not 0 means
+  // the last step failed.
+  int32_t lastStatus = 0;
+  std::string lastError;  // the message of the latest non-zero code (msg4apierr)
+
+  // The 500-character registration buffer, also the reply buffer of most reads.
+  std::string regBuf = std::string(500, ' ');
+  int16_t regLen = 0;
+
+  // The progress windows and the timers of the event pump.
+  bool waitingLoaded = false;
+  bool messageShown = false;
+  int32_t ticks = 0;  // vexadc's Timer1 ticks, counted from its first load in the run
+  Colour waitingColour = Colour::Blue;
+  int64_t nextTickMs = 0;
+  std::string shownWindow;  // the window the run waits on, once the start-up is over
+  bool timer2Enabled = false;
+  int64_t nextTimer2Ms = 0;
+};
+
+// Ending the process. Procedures that end the run ("never returns") throw this;
+// main() catches it, writes the last event and returns the exit code. It is not
+// a failure: failures are values in lastStatus.
+struct EndOfRun {
+  int code = 0;
+};

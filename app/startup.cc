@@ -1,0 +1,129 @@
+#include "startup.h"
+
+#include "cp950.h"
+#include "errors.h"
+#include "files.h"
+#include "progress.h"
+#include "run.h"
+#include "settings.h"
+#include "vbtext.h"
+
+namespace {
+
+bool has(const std::string& C, const char* v) { return C.find(v) != std::string::npos; }
+
+// "/ReName/" + source + "/" + target: copies the source when it exists.
+[[noreturn]] void cmd_ReName(Run& run) {
+  std::string R = vbMid(run.C, 9);
+  size_t slash = R.find('/');
+  if (slash != std::string::npos && slash > 0) {
+    std::string from = R.substr(0, slash), to = R.substr(slash + 1);
+    if (run.disk.exists(from)) copyFile(run, from, to);
+  }
+  endProcess(run);
+}
+
+// The executable named "VEXA5xxxxxxx" only refreshes the card on COM3.
+[[noreturn]] void updateOnly(Run& run) {
+  if (!run.sys.setCurrentFolder("c:\\c\\ccl")) run.lastStatus = kErrPathNotFound;
+  run.card.csCloseCom();
+  run.lastStatus = run.card.csOpenCom(2);
+  showMessage(run, b5("健保IC卡卡片內容更新中"));
+  run.lastStatus = run.card.csUpdateHCContents();
+  doEvents(run);
+  if (run.lastStatus != 0) {
+    int16_t code = static_cast<int16_t>(run.lastStatus);
+    run.card.csCloseCom();
+    showRed(run, b5("更新失敗 ") + std::to_string(code) + "/" + errorMessage(run, code), 3);
+  } else {
+    run.card.csCloseCom();
+    showWaiting(run, b5("  內容更新 完成"));
+  }
+  endProcess(run);
+}
+
+}  // namespace
+
+void notYetAvailable(Run& run, Verb) { UnloadMe_End(run); }
+
+void openReader(Run& run) {
+  const std::string& C = run.C;
+  run.openPort = has(C, "/csOpenCom2") ? 2 : has(C, "/csOpenCom3") ? 3 : has(C, "/csOpenCom4") ? 4 : 1;
+  const std::string port = std::to_string(run.openPort);
+  showWaiting(run, b5("開啟 COM: ") + port);
+  run.lastStatus = run.card.csCloseCom();
+  run.lastStatus = run.card.csOpenCom(run.openPort - 1);
+  static const char* const kCom[] = {"/COM1/", "/COM2/", "/COM3/", "/COM4/"};
+  for (int i = 0; i < 4; ++i)
+    if (has(C, kCom[i])) run.comPort = static_cast<int16_t>(i + 1);
+
+  if (run.lastStatus != 0) {
+    run.readerClosed = 1;
+    run.card.csCloseCom();
+    if (C == "VPN_Server" || has(C, "//")) {
+      hideWaiting(run);
+      return;
+    }
+    showRed(run, std::to_string(run.lastStatus) + b5(" 無法開啟 通訊阜 ") + port, 0);
+    UnloadMe_End(run);
+  }
+  hideWaiting(run);
+  showWaiting(run, b5("開啟 COM: ") + port);
+}
+
+void runCardVerb(Run& run, Verb v) {
+  switch (v) {
+    case Verb::None:
+      run.screen.hideMain();
+      UnloadMe_End(run);
+    default:
+      notYetAvailable(run, v);
+  }
+}
+
+void Form_Load(Run& run) {
+  const std::string& C = run.C;
+  if (has(C, "/DentalTreat")) showMessage(run, "DentalTreat");
+
+  run.workDir = run.sys.currentFolder();
+  if (run.workDir.empty() || run.workDir.back() != '\\') run.workDir += '\\';
+
+  // The card-record archive's start-up maintenance belongs here (empty command
+  // line or "/DataCase/", with ic\data present).
+
+  const Verb v = matchVerb(C, run.exeName);
+  switch (v) {
+    case Verb::VBbackup: notYetAvailable(run, v);
+    case Verb::ReName: cmd_ReName(run);
+    default: break;
+  }
+  if (C == "___/ReportSample/") {
+    // The declaration window is shown here and the start-up goes on.
+  } else if (C.empty() || C == "/ReportSample/") {
+    // Housekeeping of old files, then the declaration window.
+  }
+  switch (v) {
+    case Verb::UpdateOnly: updateOnly(run);
+    case Verb::NetworkDrive: notYetAvailable(run, v);
+    default: break;
+  }
+
+  run.lastStatus = 0;
+  readSettings(run);
+
+  if (v == Verb::Office11) {
+    run.office = "1";
+    run.officeCode = "9900000011";
+    run.hospDataType = "30";
+  }
+  if (!opensReader(v) && v != Verb::None) notYetAvailable(run, v);
+
+  run.lastStatus = 0;
+  openReader(run);
+  if (v == Verb::ReadF4 && run.exeName == "vexa5") {
+    // The development run reads from COM1 into the backup folder.
+    run.lastStatus = run.card.csOpenCom(0);
+    run.workDir = "c:\\backup\\orvo\\";
+  }
+  runCardVerb(run, v);
+}

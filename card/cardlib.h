@@ -1,0 +1,102 @@
+// The card-control library as the program calls it.
+//
+// cshis.dll is loaded by name at start and every function is resolved by its
+// undecorated name. The wrappers here keep the library's binary rules in one
+// place: a text argument is its field followed by a terminating NUL, a reply
+// buffer is at least as long as the length passed, a length travels in
+// zero-filled 32-bit storage, and only the low 16 bits of a result count.
+// A missing library or function is no crash: that call answers kNoLibrary or
+// kNoFunction, which lands in lastStatus like any other code.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "cshis_abi.h"
+
+struct Library;
+struct System;
+
+// Every function of the library; null where it could not be resolved. Tests
+// fill one with functions of their own.
+struct CardTable {
+#define CSHIS_TABLE_ENTRY(name, params, args) cshis_##name##_fn name = nullptr;
+  CSHIS_FUNCTIONS(CSHIS_TABLE_ENTRY)
+#undef CSHIS_TABLE_ENTRY
+};
+
+class CardLib {
+ public:
+  static constexpr int16_t kNoLibrary = 48;   // the library could not be loaded
+  static constexpr int16_t kNoFunction = 453;  // it has no function of that name
+
+  CardLib() = default;  // no library: every call answers kNoLibrary
+  CardLib(const CardTable& table, std::unique_ptr<Library> lib);
+  ~CardLib();
+  CardLib(CardLib&&) noexcept;
+  CardLib& operator=(CardLib&&) noexcept;
+
+  // Loads "cshis" through the platform and resolves every function.
+  static CardLib load(System& sys);
+  bool loaded() const { return loaded_; }
+
+  int16_t csOpenCom(int port);
+  int16_t csCloseCom();
+  int16_t csGetDateTime(std::string& buf, int16_t& len);
+  int16_t csUpdateHCContents();
+  int16_t csVerifySAMDC();
+  int16_t csVerifyHCPIN();
+  int16_t csInputHCPIN();
+  int16_t csUnGetSeqNumber(const std::string& visitStamp);
+  int16_t csUploadData(const std::string& fileName, const std::string& fileSize,
+                       const std::string& count, std::string& buf, int16_t& len);
+  int16_t hisGetCardStatus(int16_t cardType);
+  // The reads of the shape (buffer, length).
+  int16_t hisGetRegisterBasic(std::string& buf, int16_t& len);
+  int16_t hisGetRegisterPrevent(std::string& buf, int16_t& len);
+  int16_t hisGetRegisterPregnant(std::string& buf, int16_t& len);
+  int16_t hisGetTreatmentNoNeedHPC(std::string& buf, int16_t& len);
+  int16_t hisGetTreatmentNeedHPC(std::string& buf, int16_t& len);
+  int16_t hisGetCumulativeData(std::string& buf, int16_t& len);
+  int16_t hisGetCumulativeFee(std::string& buf, int16_t& len);
+  int16_t hisGetInoculateData(std::string& buf, int16_t& len);
+  int16_t hisGetOrganDonate(std::string& buf, int16_t& len);
+  int16_t hisGetEmergentTel(std::string& buf, int16_t& len);
+  int16_t hisGetLastSeqNum(std::string& buf, int16_t& len);
+  int16_t hisGetSeqNumber(const std::string& category, const std::string& newborn,
+                          std::string& buf, int16_t& len);
+  int16_t hisGetSeqNumber256(const std::string& category, const std::string& newborn,
+                             const std::string& makeUp, std::string& buf, int16_t& len);
+  int16_t hisReadPrescription(std::string& outpatient, int16_t& lenOutpatient,
+                              std::string& longTerm, int16_t& lenLongTerm,
+                              std::string& important, int16_t& lenImportant,
+                              std::string& allergy, int16_t& lenAllergy);
+  int16_t hisWriteTreatmentCode(std::string& dateTime, std::string& id, std::string& birth,
+                                std::string& data, std::string& docId);
+  int16_t hisWriteTreatmentFee(std::string& dateTime, std::string& id, std::string& birth,
+                               std::string& data);
+  int16_t hisWritePrescriptionSign(std::string& dateTime, std::string& id, std::string& birth,
+                                   std::string& data, std::string& signature, int16_t& len);
+  int16_t hisWriteAllergicMedicines(std::string& id, std::string& birth, std::string& data,
+                                    std::string& docId);
+  int16_t hisWriteHealthInsurance(std::string& id, std::string& birth, std::string& item,
+                                  std::string& itemCode);
+  int16_t hisWriteEmergentTel(std::string& id, std::string& birth, std::string& tel);
+  int16_t hpcGetHPCStatus(int request, int16_t& status);
+  int16_t hpcVerifyHPCPIN();
+  int16_t hpcInputHPCPIN();
+  int16_t hpcUnlockHPC();
+
+ private:
+  template <class F>
+  int16_t ready(F f) const;
+  CardTable t_{};
+  std::unique_ptr<Library> lib_;
+  bool loaded_ = false;
+};
+
+// A fixed-width argument field: the value followed by one NUL, blank-padded and
+// cut to `width` bytes, so the library sees a NUL-terminated value of at most
+// width - 1 bytes (or exactly `width` when the value fills the field).
+std::string fixedField(const std::string& value, size_t width);

@@ -1,0 +1,21 @@
+// The operator's message for every failing card call, and the status texts of
+// the reader's cards. msg4apierr keeps the message as the last error text and
+// closes the reader, so a failed verb never leaves the port open.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct Run;
+
+// Sets the last error text for `code`; with a label also closes the reader and
+// shows the message for 20 seconds (not when a second reader is configured).
+void msg4apierr(Run& run, int16_t code, const std::string& label);
+// The message for a code: the built-in table, else "錯誤代碼: " + code + getErrorCode.
+std::string errorMessage(Run& run, int16_t code);
+// The code's text from "ErrorCode.txt" (" " + text), else the bare code.
+std::string getErrorCode(Run& run, long code);
+// The word for a card status (card type 1 SAM, 2 HC, 3 HPC).
+std::string statusWord(int cardType, int status);
+// SAM, health card and professional card states, and the reader's clock.
+std::string hisGetCardStatusSUB(Run& run);

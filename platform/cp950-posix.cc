@@ -1,0 +1,146 @@
+// CP950 conversion through ICU's "windows-950-2000" table. ICU resynchronises
+// after an invalid pair differently from Windows, so the byte walk that decides
+// where a character ends is done here and ICU converts one character at a time.
+#include "cp950.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_err.h>
+#include <unicode/ustring.h>
+
+#include <mutex>
+
+namespace cp950 {
+namespace {
+
+UConverter* converter() {
+  static UConverter* conv = [] {
+    UErrorCode err = U_ZERO_ERROR;
+    UConverter* c = ucnv_open("windows-950-2000", &err);
+    if (U_FAILURE(err)) return static_cast<UConverter*>(nullptr);
+    err = U_ZERO_ERROR;
+    ucnv_setSubstChars(c, "?", 1, &err);
+    return c;
+  }();
+  return conv;
+}
+
+std::mutex& lock() {
+  static std::mutex m;
+  return m;
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// Decodes one complete character of 1 or 2 bytes; "?" when ICU has no mapping.
+void decodeOne(std::string& out, const char* p, int n) {
+  UConverter* c = converter();
+  if (!c) {
+    out += n == 1 && static_cast<unsigned char>(p[0]) < 0x80 ? p[0] : '?';
+    return;
+  }
+  UChar u[4];
+  UErrorCode err = U_ZERO_ERROR;
+  ucnv_reset(c);
+  int32_t len = ucnv_toUChars(c, u, 4, p, n, &err);
+  if (U_FAILURE(err) || len <= 0 || u[0] == 0xFFFD || u[0] == 0x1A) {
+    out += '?';
+    return;
+  }
+  char32_t cp = u[0];
+  if (U16_IS_LEAD(u[0]) && len > 1 && U16_IS_TRAIL(u[1])) cp = U16_GET_SUPPLEMENTARY(u[0], u[1]);
+  appendUtf8(out, cp);
+}
+
+}  // namespace
+
+std::string toUtf8(std::string_view bytes) {
+  std::lock_guard<std::mutex> g(lock());
+  std::string out;
+  out.reserve(bytes.size() * 3 / 2);
+  for (size_t i = 0; i < bytes.size();) {
+    unsigned char b = static_cast<unsigned char>(bytes[i]);
+    if (b < 0x80) {
+      out += static_cast<char>(b);
+      ++i;
+    } else if (isLead(b)) {
+      if (i + 1 >= bytes.size()) {
+        out += '?';
+        ++i;
+      } else if (!isTrail(static_cast<unsigned char>(bytes[i + 1]))) {
+        out += '?';
+        i += 2;
+      } else {
+        decodeOne(out, bytes.data() + i, 2);
+        i += 2;
+      }
+    } else {
+      decodeOne(out, bytes.data() + i, 1);
+      ++i;
+    }
+  }
+  return out;
+}
+
+std::string fromUtf8(std::string_view utf8) {
+  // Plain ASCII is the same in both; most texts of the program are.
+  bool ascii = true;
+  for (char ch : utf8)
+    if (static_cast<unsigned char>(ch) >= 0x80) {
+      ascii = false;
+      break;
+    }
+  if (ascii) return std::string(utf8);
+
+  std::lock_guard<std::mutex> g(lock());
+  UErrorCode err = U_ZERO_ERROR;
+  int32_t ulen = 0;
+  u_strFromUTF8WithSub(nullptr, 0, &ulen, utf8.data(), static_cast<int32_t>(utf8.size()), 0xFFFD,
+                       nullptr, &err);
+  std::u16string u(static_cast<size_t>(ulen), u'\0');
+  err = U_ZERO_ERROR;
+  u_strFromUTF8WithSub(reinterpret_cast<UChar*>(u.data()), ulen, &ulen, utf8.data(),
+                       static_cast<int32_t>(utf8.size()), 0xFFFD, nullptr, &err);
+  UConverter* c = converter();
+  if (!c) {
+    std::string out;
+    for (char16_t ch : u) out += ch < 0x80 ? static_cast<char>(ch) : '?';
+    return out;
+  }
+  std::string out(static_cast<size_t>(ulen) * 2 + 4, '\0');
+  ucnv_reset(c);
+  err = U_ZERO_ERROR;
+  int32_t n = ucnv_fromUChars(c, out.data(), static_cast<int32_t>(out.size()),
+                              reinterpret_cast<const UChar*>(u.data()), ulen, &err);
+  if (U_FAILURE(err) && err != U_STRING_NOT_TERMINATED_WARNING) n = 0;
+  out.resize(static_cast<size_t>(n > 0 ? n : 0));
+  return out;
+}
+
+std::string normalize(std::string_view bytes) {
+  bool plain = true;
+  for (char ch : bytes)
+    if (static_cast<unsigned char>(ch) >= 0x80) {
+      plain = false;
+      break;
+    }
+  if (plain) return std::string(bytes);
+  return fromUtf8(toUtf8(bytes));
+}
+
+}  // namespace cp950

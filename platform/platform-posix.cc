@@ -1,0 +1,259 @@
+// The POSIX side of the platform: files through std::filesystem, the clock of
+// the C library, profile strings through the emulation of profile.h, and the
+// card-control library through dlopen. Fixed Windows paths ("c:\orvo.ini") map
+// under $IC_DRIVE_ROOT (default ~/.ic/drives): X:\a\b is $IC_DRIVE_ROOT/x/a/b.
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "cp950.h"
+#include "platform.h"
+#include "profile.h"
+#include "wildcard.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string driveRoot() {
+  if (const char* r = std::getenv("IC_DRIVE_ROOT"); r && *r) return r;
+  const char* home = std::getenv("HOME");
+  return std::string(home && *home ? home : "/tmp") + "/.ic/drives";
+}
+
+// The program's Windows-form CP950 path as a POSIX path.
+fs::path native(const std::string& path) {
+  std::string p = cp950::toUtf8(path);
+  for (char& c : p)
+    if (c == '\\') c = '/';
+  if (p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':') {
+    std::string rest = p.substr(2);
+    while (!rest.empty() && rest.front() == '/') rest.erase(0, 1);
+    std::string drive(1, static_cast<char>(std::tolower(static_cast<unsigned char>(p[0]))));
+    return fs::path(driveRoot()) / drive / rest;
+  }
+  return fs::path(p);
+}
+
+DateTime fromTimeT(std::time_t t) {
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+class PosixDisk : public Disk {
+ public:
+  bool exists(const std::string& path) override {
+    std::error_code ec;
+    return !path.empty() && fs::exists(native(path), ec);
+  }
+  bool isFolder(const std::string& path) override {
+    std::error_code ec;
+    return !path.empty() && fs::is_directory(native(path), ec);
+  }
+  std::optional<int64_t> length(const std::string& path) override {
+    std::error_code ec;
+    fs::path p = native(path);
+    if (fs::is_directory(p, ec)) return 0;
+    auto n = fs::file_size(p, ec);
+    if (ec) return std::nullopt;
+    return static_cast<int64_t>(n);
+  }
+  std::optional<DateTime> modified(const std::string& path) override {
+    struct stat st {};
+    if (::stat(native(path).c_str(), &st) != 0) return std::nullopt;
+    return fromTimeT(st.st_mtime);
+  }
+  bool read(const std::string& path, std::string& out) override {
+    std::error_code ec;
+    fs::path p = native(path);
+    if (!fs::is_regular_file(p, ec)) return false;
+    std::ifstream f(p, std::ios::binary);
+    if (!f) return false;
+    out.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    return !f.bad();
+  }
+  bool readAt(const std::string& path, int64_t offset, size_t count, std::string& out) override {
+    std::error_code ec;
+    fs::path p = native(path);
+    if (offset < 0 || !fs::is_regular_file(p, ec)) return false;
+    std::ifstream f(p, std::ios::binary);
+    if (!f) return false;
+    f.seekg(offset);
+    out.assign(count, '\0');
+    f.read(out.data(), static_cast<std::streamsize>(count));
+    out.resize(static_cast<size_t>(f.gcount() > 0 ? f.gcount() : 0));
+    return true;
+  }
+  bool write(const std::string& path, const std::string& data) override {
+    std::ofstream f(native(path), std::ios::binary | std::ios::trunc);
+    if (!f) return false;
+    f.write(data.data(), static_cast<std::streamsize>(data.size()));
+    return static_cast<bool>(f.flush());
+  }
+  bool writeAt(const std::string& path, int64_t offset, const std::string& data) override {
+    fs::path p = native(path);
+    std::error_code ec;
+    if (offset < 0 || fs::is_directory(p, ec)) return false;
+    if (!fs::exists(p, ec)) {
+      std::ofstream create(p, std::ios::binary);
+      if (!create) return false;
+    }
+    std::fstream f(p, std::ios::binary | std::ios::in | std::ios::out);
+    if (!f) return false;
+    f.seekp(0, std::ios::end);
+    int64_t size = static_cast<int64_t>(f.tellp());
+    if (offset > size) {
+      std::string gap(static_cast<size_t>(offset - size), '\0');
+      f.write(gap.data(), static_cast<std::streamsize>(gap.size()));
+    }
+    f.seekp(offset);
+    f.write(data.data(), static_cast<std::streamsize>(data.size()));
+    return static_cast<bool>(f.flush());
+  }
+  bool append(const std::string& path, const std::string& data) override {
+    std::ofstream f(native(path), std::ios::binary | std::ios::app);
+    if (!f) return false;
+    f.write(data.data(), static_cast<std::streamsize>(data.size()));
+    return static_cast<bool>(f.flush());
+  }
+  bool copy(const std::string& from, const std::string& to) override {
+    std::error_code ec;
+    fs::path src = native(from);
+    if (!fs::is_regular_file(src, ec)) return false;
+    return fs::copy_file(src, native(to), fs::copy_options::overwrite_existing, ec) && !ec;
+  }
+  bool rename(const std::string& from, const std::string& to) override {
+    std::error_code ec;
+    fs::rename(native(from), native(to), ec);
+    return !ec;
+  }
+  bool remove(const std::string& path) override {
+    std::error_code ec;
+    fs::path p = native(path);
+    if (!fs::is_regular_file(p, ec)) return false;
+    return fs::remove(p, ec) && !ec;
+  }
+  bool makeFolder(const std::string& path) override {
+    std::error_code ec;
+    fs::path p = native(path);
+    if (fs::is_directory(p, ec)) return true;
+    return fs::create_directory(p, ec) && !ec;
+  }
+  std::vector<std::string> list(const std::string& folder, const std::string& pattern) override {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(native(folder), ec), end; !ec && it != end; it.increment(ec)) {
+      std::error_code e2;
+      if (!it->is_regular_file(e2)) continue;
+      std::string name = cp950::fromUtf8(it->path().filename().string());
+      if (matchesPattern(name, pattern)) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+class PosixClock : public Clock {
+ public:
+  DateTime now() override { return fromTimeT(std::time(nullptr)); }
+  int64_t steadyMs() override {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+  }
+  void sleepMs(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+};
+
+class PosixLibrary : public Library {
+ public:
+  explicit PosixLibrary(void* h) : handle_(h) {}
+  ~PosixLibrary() override { dlclose(handle_); }
+  void* function(const char* name) override { return dlsym(handle_, name); }
+
+ private:
+  void* handle_;
+};
+
+class PosixSystem : public System {
+ public:
+  PosixSystem(int argc, char** argv) {
+    // The arguments joined by single blanks: the command line as one text.
+    std::string joined;
+    for (int i = 1; i < argc; ++i) {
+      if (i > 1) joined += ' ';
+      joined += argv[i];
+    }
+    commandLine_ = cp950::fromUtf8(joined);
+    std::error_code ec;
+    fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (ec || self.empty()) self = fs::absolute(argc > 0 ? argv[0] : "ic", ec);
+    exeFolder_ = self.parent_path();
+    std::string name = self.filename().string();
+    if (auto dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.erase(dot);
+    exeBase_ = cp950::fromUtf8(name);
+  }
+  std::string commandLine() override { return commandLine_; }
+  std::string exeBaseName() override { return exeBase_; }
+  std::string currentFolder() override {
+    std::error_code ec;
+    return cp950::fromUtf8(fs::current_path(ec).string());
+  }
+  bool setCurrentFolder(const std::string& path) override {
+    return ::chdir(native(path).c_str()) == 0;
+  }
+  std::string profileString(const std::string& section, const std::string& key,
+                            const std::string& def, const std::string& file, int size) override {
+    std::string content;
+    bool found = disk_.read(profilePath(file), content);
+    return readProfile(content, found, section, key, def, size).text;
+  }
+  bool writeProfileString(const std::string& section, const std::string& key,
+                          const std::string& value, const std::string& file) override {
+    std::string path = profilePath(file), content;
+    disk_.read(path, content);
+    return disk_.write(path, writeProfile(content, section, key, value));
+  }
+  std::unique_ptr<Library> loadLibrary(const std::string& baseName) override {
+    std::string file = "lib" + baseName + ".so";
+    void* h = dlopen((exeFolder_ / file).c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!h) h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!h) return nullptr;
+    return std::make_unique<PosixLibrary>(h);
+  }
+  bool shellOpen(const std::string&, const std::string&) override {
+    // No desktop shell here: the console and record screens report the open.
+    return true;
+  }
+  bool activateWindow(const std::string&) override { return false; }
+  std::optional<std::string> env(const char* name) override {
+    const char* v = std::getenv(name);
+    if (!v) return std::nullopt;
+    return std::string(v);
+  }
+
+ private:
+  // A bare file name is resolved in the Windows folder, as Windows does.
+  static std::string profilePath(const std::string& file) {
+    if (file.find_first_of("\\/:") == std::string::npos) return "c:\\windows\\" + file;
+    return file;
+  }
+  std::string commandLine_, exeBase_;
+  fs::path exeFolder_;
+  PosixDisk disk_;
+};
+
+}  // namespace
+
+std::unique_ptr<Disk> makeRealDisk() { return std::make_unique<PosixDisk>(); }
+std::unique_ptr<Clock> makeRealClock() { return std::make_unique<PosixClock>(); }
+std::unique_ptr<System> makeRealSystem(int argc, char** argv) {
+  return std::make_unique<PosixSystem>(argc, argv);
+}

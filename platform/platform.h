@@ -1,0 +1,98 @@
+// The operating system as the rest of the program sees it: the disk, the clock
+// and the few system services the program needs (profile strings, the command
+// line, loading a library, the current folder). Each is a narrow interface so
+// that tests can substitute a fake; the real ones live in *-posix.cc and
+// *-win32.cc beside this header and nothing above platform/ knows which one runs.
+//
+// Paths are given in the program's own Windows form ("c:\orvo\ic\ZupRn",
+// "ic\samsign\", "ReadF4.txt") and in CP950; each platform turns them into its own.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A local date and time as the clock and the file system report it.
+struct DateTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  auto operator<=>(const DateTime&) const = default;
+};
+
+// Days since 1 January 1970 of a Gregorian date (no time zone involved).
+int64_t daysFromCivil(int year, int month, int day);
+// The date that lies `days` days after `d` (negative: before), time kept.
+DateTime addDays(const DateTime& d, int64_t days);
+
+struct Disk {
+  virtual ~Disk() = default;
+  // True for an existing file or folder; never fails.
+  virtual bool exists(const std::string& path) = 0;
+  virtual bool isFolder(const std::string& path) = 0;
+  virtual std::optional<int64_t> length(const std::string& path) = 0;
+  virtual std::optional<DateTime> modified(const std::string& path) = 0;
+  // The whole file; false when it cannot be read.
+  virtual bool read(const std::string& path, std::string& out) = 0;
+  // Up to `count` bytes from byte offset `offset` (0-based); fewer at the end.
+  virtual bool readAt(const std::string& path, int64_t offset, size_t count, std::string& out) = 0;
+  // Creates or replaces the file with exactly `data`.
+  virtual bool write(const std::string& path, const std::string& data) = 0;
+  // Binary access: writes `data` at byte offset `offset`, creating the file when
+  // missing and keeping whatever lies beyond the written range.
+  virtual bool writeAt(const std::string& path, int64_t offset, const std::string& data) = 0;
+  virtual bool append(const std::string& path, const std::string& data) = 0;
+  virtual bool copy(const std::string& from, const std::string& to) = 0;
+  // Replaces `to` by `from` in one step where the platform can (temporary files).
+  virtual bool rename(const std::string& from, const std::string& to) = 0;
+  virtual bool remove(const std::string& path) = 0;
+  virtual bool makeFolder(const std::string& path) = 0;
+  // Names of the files (not folders) in `folder` that match the file-list box's
+  // pattern: ";"-separated wildcards with "*" and "?", compared without case.
+  virtual std::vector<std::string> list(const std::string& folder, const std::string& pattern) = 0;
+};
+
+struct Clock {
+  virtual ~Clock() = default;
+  virtual DateTime now() = 0;
+  // Milliseconds of a steady clock: waits measured with it end on time even
+  // across midnight.
+  virtual int64_t steadyMs() = 0;
+  virtual void sleepMs(int ms) = 0;
+};
+
+// A library loaded by name and the addresses of its functions.
+struct Library {
+  virtual ~Library() = default;
+  virtual void* function(const char* name) = 0;
+};
+
+struct System {
+  virtual ~System() = default;
+  // The text after the program name, as the clinic program passed it (CP950).
+  virtual std::string commandLine() = 0;
+  // The program's executable name without folder and extension.
+  virtual std::string exeBaseName() = 0;
+  virtual std::string currentFolder() = 0;
+  virtual bool setCurrentFolder(const std::string& path) = 0;
+  // GetPrivateProfileStringA with a buffer of `size` characters: the value and
+  // the count the function reports.
+  virtual std::string profileString(const std::string& section, const std::string& key,
+                                    const std::string& def, const std::string& file,
+                                    int size) = 0;
+  virtual bool writeProfileString(const std::string& section, const std::string& key,
+                                  const std::string& value, const std::string& file) = 0;
+  // Loads the card-control library ("cshis"): beside the executable first,
+  // then the platform's usual search. Null when it cannot be loaded.
+  virtual std::unique_ptr<Library> loadLibrary(const std::string& baseName) = 0;
+  // The shell's "open" of a file or web address; false when it failed.
+  virtual bool shellOpen(const std::string& what, const std::string& params) = 0;
+  // Brings a window with that title to the front; false when there is none.
+  virtual bool activateWindow(const std::string& title) = 0;
+  virtual std::optional<std::string> env(const char* name) = 0;
+};
+
+// The real ones of the platform this program was built for.
+std::unique_ptr<Disk> makeRealDisk();
+std::unique_ptr<Clock> makeRealClock();
+std::unique_ptr<System> makeRealSystem(int argc, char** argv);

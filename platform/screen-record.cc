@@ -1,0 +1,144 @@
+// The unattended backend: nothing is shown and nothing waits; every event is
+// one UTF-8 line of the event log, fields separated by a tab, message boxes
+// answered from IC_UI_ANSWERS and then by their default button.
+#include <cstdio>
+#include <sstream>
+
+#include "cp950.h"
+#include "platform.h"
+#include "screen.h"
+
+namespace {
+
+std::string escape(const std::string& cp950Text) {
+  std::string u = cp950::toUtf8(cp950Text), out;
+  for (char c : u) {
+    switch (c) {
+      case '\t': out += "\\t"; break;
+      case '\r': out += "\\r"; break;
+      case '\n': out += "\\n"; break;
+      case '\\': out += "\\\\"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+const char* buttonsName(Buttons b) {
+  switch (b) {
+    case Buttons::Ok: return "ok";
+    case Buttons::OkCancel: return "okcancel";
+    case Buttons::YesNo: return "yesno";
+    case Buttons::YesNoCancel: return "yesnocancel";
+  }
+  return "ok";
+}
+
+const char* answerName(Answer a) {
+  switch (a) {
+    case Answer::Ok: return "ok";
+    case Answer::Cancel: return "cancel";
+    case Answer::Yes: return "yes";
+    case Answer::No: return "no";
+  }
+  return "ok";
+}
+
+bool allowed(Answer a, Buttons b) {
+  switch (b) {
+    case Buttons::Ok: return a == Answer::Ok;
+    case Buttons::OkCancel: return a == Answer::Ok || a == Answer::Cancel;
+    case Buttons::YesNo: return a == Answer::Yes || a == Answer::No;
+    case Buttons::YesNoCancel: return a != Answer::Ok;
+  }
+  return false;
+}
+
+// Seconds as the event log writes them: whole numbers without decimals.
+std::string seconds(double s) {
+  std::ostringstream o;
+  o << s;
+  return o.str();
+}
+
+class RecordScreen : public Screen {
+ public:
+  RecordScreen(const std::string& logPath, const std::string& answers) : path_(logPath) {
+    std::string a;
+    for (size_t i = 0; i <= answers.size(); ++i) {
+      if (i == answers.size() || answers[i] == ',') {
+        answers_.push_back(a);
+        a.clear();
+      } else if (answers[i] != ' ') {
+        a += static_cast<char>(std::tolower(static_cast<unsigned char>(answers[i])));
+      }
+    }
+    if (answers.empty()) answers_.clear();
+  }
+
+  bool waits() const override { return false; }
+  void showWaiting(const std::string& text) override { event({"waiting", escape(text)}); }
+  void hideWaiting() override {}
+  void closeWaiting() override { event({"close-waiting"}); }
+  void setWaitingColour(Colour) override {}
+  void showMessage(const std::string& text) override { event({"message", escape(text)}); }
+  void showRed(const std::string& text, int secs) override {
+    event({"red", escape(text), std::to_string(secs)});
+  }
+  void hideMessage() override {}
+  Answer msgBox(const std::string& caption, const std::string& text, Buttons buttons, Icon,
+                Answer def) override {
+    Answer answer = def;
+    if (next_ < answers_.size()) {
+      const std::string& a = answers_[next_++];
+      Answer given = a == "ok" ? Answer::Ok : a == "cancel" ? Answer::Cancel
+                   : a == "yes" ? Answer::Yes : a == "no" ? Answer::No : def;
+      if (allowed(given, buttons)) answer = given;
+    }
+    event({"msgbox", escape(caption), escape(text), buttonsName(buttons), answerName(answer)});
+    return answer;
+  }
+  void delay(double secs, const std::string& text) override {
+    event({"delay", seconds(secs), escape(text)});
+  }
+  void caption(const std::string& window, const std::string& text) override {
+    event({"caption", window, escape(text)});
+  }
+  void listClear() override { event({"list-clear"}); }
+  void listAdd(const std::string& line) override { event({"list", escape(line)}); }
+  void show(const std::string& window) override { event({"show", window}); }
+  void hideMain() override {}
+  void placeMain(int, int, int, int) override {}
+  bool shellOpen(const std::string& what, const std::string& params) override {
+    event({"open", escape(what), escape(params)});
+    return true;
+  }
+  std::vector<UiEvent> pump() override { return {}; }
+  // The operator closes a shown window at once.
+  bool windowOpen(const std::string&) override { return false; }
+  void exit() override { event({"exit"}); }
+
+ private:
+  void event(std::initializer_list<std::string> fields) {
+    std::string line;
+    for (const std::string& f : fields) {
+      if (!line.empty()) line += '\t';
+      line += f;
+    }
+    line += '\n';
+    if (FILE* f = std::fopen(path_.c_str(), "ab")) {
+      std::fwrite(line.data(), 1, line.size(), f);
+      std::fclose(f);
+    }
+  }
+  std::string path_;
+  std::vector<std::string> answers_;
+  size_t next_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Screen> makeRecordScreen(System&, const std::string& logPath,
+                                         const std::string& answers) {
+  return std::make_unique<RecordScreen>(logPath, answers);
+}

@@ -1,0 +1,22 @@
+#include "screen.h"
+
+#include "platform.h"
+
+std::unique_ptr<Screen> makeScreen(System& sys, const std::string& startFolder) {
+  std::string ui = sys.env("IC_UI").value_or("");
+  if (ui == "record") {
+    std::string log = sys.env("IC_UI_LOG").value_or("");
+    if (log.empty()) {
+      log = startFolder;
+      if (!log.empty() && log.back() != '/' && log.back() != '\\') log += '/';
+      log += "ui.log";
+    }
+    return makeRecordScreen(sys, log, sys.env("IC_UI_ANSWERS").value_or(""));
+  }
+  if (ui == "console") return makeConsoleScreen(sys);
+#if defined(_WIN32)
+  return makeWindowScreen(sys);
+#else
+  return makeConsoleScreen(sys);
+#endif
+}
