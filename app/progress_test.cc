@@ -1,0 +1,110 @@
+#include "progress.h"
+
+#include <gtest/gtest.h>
+
+#include "cp950.h"
+#include "fakecard.h"
+#include "fakes.h"
+
+namespace {
+
+struct ProgressTest : ::testing::Test {
+  FakeRun f;
+  void SetUp() override { f.card = fakecard::make(); }
+};
+
+}  // namespace
+
+TEST_F(ProgressTest, WatchdogEndsTheRun300SecondsAfterFirstLoad) {
+  showWaiting(f.run, "x");
+  EXPECT_EQ(f.run.ticks, 1);
+  hideWaiting(f.run);
+  f.clock.ms += 300 * 1000 - 1;
+  doEvents(f.run);
+  EXPECT_EQ(f.run.ticks, 600);
+  EXPECT_EQ(fakecard::closes, 0);
+  f.clock.ms += 1;
+  EXPECT_THROW(doEvents(f.run), EndOfRun);
+  EXPECT_EQ(fakecard::closes, 1);
+  EXPECT_FALSE(f.run.waitingLoaded);
+}
+
+TEST_F(ProgressTest, TheCounterRunsOnAcrossReloads) {
+  showWaiting(f.run, "a");
+  f.clock.ms += 100 * 1000;
+  doEvents(f.run);
+  closeWaiting(f.run);
+  showWaiting(f.run, "b");
+  EXPECT_EQ(f.run.ticks, 202);
+}
+
+TEST_F(ProgressTest, LabelBlinksBetweenRedAndBlue) {
+  showWaiting(f.run, "x");
+  f.clock.ms += 1000;
+  doEvents(f.run);
+  ASSERT_EQ(f.screen.colours.size(), 3u);
+  EXPECT_EQ(f.screen.colours[0], Colour::Red);
+  EXPECT_EQ(f.screen.colours[1], Colour::Blue);
+  EXPECT_EQ(f.screen.colours[2], Colour::Red);
+}
+
+TEST_F(ProgressTest, CloseButtonClosesTheReaderAndEnds) {
+  showWaiting(f.run, "x");
+  f.screen.pending = {UiEvent::WaitingClosePressed};
+  EXPECT_THROW(doEvents(f.run), EndOfRun);
+  EXPECT_EQ(fakecard::closes, 1);
+}
+
+TEST_F(ProgressTest, RedMessageWaitsItsSeconds) {
+  const int64_t start = f.clock.ms;
+  showRed(f.run, "r", 0);
+  EXPECT_EQ(f.clock.ms, start);
+  EXPECT_EQ(f.screen.events.back(), "hide-message");
+  showRed(f.run, "r", 3);
+  EXPECT_GE(f.clock.ms - start, 3000);
+  EXPECT_LT(f.clock.ms - start, 3100);
+  f.screen.wait = false;
+  const int64_t before = f.clock.ms;
+  showRed(f.run, "r", 20);
+  EXPECT_EQ(f.clock.ms, before);
+}
+
+TEST_F(ProgressTest, TimedelayCountsDownInTheCaption) {
+  timedelay(f.run, 2, b5("請 稍 候"));
+  bool counted = false;
+  for (auto& e : f.screen.events)
+    counted = counted || e.rfind("caption|vexa5|" + b5("稍後: 1.95 秒   請 稍 候"), 0) == 0;
+  EXPECT_TRUE(counted);
+}
+
+TEST_F(ProgressTest, UnloadMeEndClosesTheReaderOnce) {
+  EXPECT_THROW(UnloadMe_End(f.run), EndOfRun);
+  EXPECT_EQ(fakecard::closes, 1);
+  EXPECT_EQ(f.run.readerClosed, 1);
+  EXPECT_THROW(UnloadMe_End(f.run), EndOfRun);
+  EXPECT_EQ(fakecard::closes, 1);
+  // The window-close handler always closes, and ends.
+  EXPECT_THROW(Form_Unload(f.run), EndOfRun);
+  EXPECT_EQ(fakecard::closes, 2);
+}
+
+TEST_F(ProgressTest, Timer2EndsTheRunOnANonEmptyRepairFile) {
+  f.disk.files["repair1"] = "";
+  Timer2_Timer(f.run);
+  f.disk.files["repair1"] = "1";
+  EXPECT_THROW(Timer2_Timer(f.run), EndOfRun);
+}
+
+TEST(RunFrame, FormResizeAndNumbers) {
+  ListSize s = Form_Resize(5000, 4000);
+  EXPECT_TRUE(s.setWidth && s.setHeight);
+  EXPECT_EQ(s.width, 4640);
+  EXPECT_EQ(s.height, 3360);
+  s = Form_Resize(300, 640);
+  EXPECT_FALSE(s.setWidth || s.setHeight);
+  EXPECT_EQ(formatSingle(14.5), "14.5");
+  EXPECT_EQ(formatSingle(3), "3");
+  EXPECT_EQ(formatSingle(0.25), ".25");
+  EXPECT_EQ(formatSingle(14.983333), "14.98333");
+  EXPECT_EQ(formatSingle(-0.5), "-.5");
+}
