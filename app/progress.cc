@@ -157,3 +157,13 @@ void waitForWindows(Run& run) {
     run.clock.sleepMs(20);
   }
 }
+
+void listClear(Run& run) {
+  run.list1.clear();
+  run.screen.listClear();
+}
+
+void listAdd(Run& run, const std::string& line) {
+  run.list1.push_back(line);
+  run.screen.listAdd(line);
+}

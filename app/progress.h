@@ -36,6 +36,10 @@ void waitForWindows(Run& run);
 // Remembers the window shown to the operator that the run now waits on.
 void showWindow(Run& run, const std::string& window);
 
+// The main window's log list List1.
+void listClear(Run& run);
+void listAdd(Run& run, const std::string& line);
+
 // vexa5's Timer2 (enabled only by "/WaitingForm").
 void Timer2_Timer(Run& run);
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cardlib.h"
 #include "platform.h"
@@ -38,6 +39,8 @@ struct Run {
   // The 500-character registration buffer, also the reply buffer of most reads.
   std::string regBuf = std::string(500, ' ');
   int16_t regLen = 0;
+
+  std::vector<std::string> list1;  // the main window's log list
 
   // The progress windows and the timers of the event pump.
   bool waitingLoaded = false;

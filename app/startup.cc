@@ -1,12 +1,21 @@
 #include "startup.h"
 
+#include "archive.h"
 #include "cp950.h"
+#include "dental.h"
 #include "errors.h"
 #include "files.h"
+#include "prevent.h"
 #include "progress.h"
+#include "readerverbs.h"
+#include "readf4.h"
+#include "report.h"
 #include "run.h"
 #include "settings.h"
+#include "treatment.h"
+#include "upload.h"
 #include "vbtext.h"
+#include "writef2.h"
 
 namespace {
 
@@ -72,7 +81,23 @@ void openReader(Run& run) {
 }
 
 void runCardVerb(Run& run, Verb v) {
+  if (runReaderVerb(run, v)) return;
   switch (v) {
+    case Verb::DentalTreat:
+      showMessage(run, "DentalTreat");
+      cmd_DentalTreat(run);
+      return;
+    case Verb::LoadAllData: cmd_LoadAllData(run); return;
+    case Verb::RegisterPrevent:
+      RegisterPrevent(run);
+      run.card.csCloseCom();
+      return;
+    case Verb::hisWriteAllergicMedicines: cmd_hisWriteAllergicMedicines(run); return;
+    case Verb::hisWriteHealthInsurance: cmd_hisWriteHealthInsurance(run); return;
+    case Verb::hisWriteTreatmentCode: cmd_hisWriteTreatmentCode(run); return;
+    case Verb::UpLoadData: cmd_UpLoadData(run); return;
+    case Verb::WriteF2: cmd_WriteF2(run); return;
+    case Verb::ReadF4: cmd_ReadF4(run); return;
     case Verb::None:
       run.screen.hideMain();
       UnloadMe_End(run);
@@ -88,8 +113,8 @@ void Form_Load(Run& run) {
   run.workDir = run.sys.currentFolder();
   if (run.workDir.empty() || run.workDir.back() != '\\') run.workDir += '\\';
 
-  // The card-record archive's start-up maintenance belongs here (empty command
-  // line or "/DataCase/", with ic\data present).
+  if ((has(C, "/DataCase/") || C.empty()) && run.disk.isFolder(run.workDir + "ic\\data"))
+    archiveMaintenance(run);
 
   const Verb v = matchVerb(C, run.exeName);
   switch (v) {
@@ -115,6 +140,10 @@ void Form_Load(Run& run) {
     run.office = "1";
     run.officeCode = "9900000011";
     run.hospDataType = "30";
+  }
+  if (v == Verb::DataCase) {
+    cmd_DataCase(run);
+    return;
   }
   if (!opensReader(v) && v != Verb::None) notYetAvailable(run, v);
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "cp950.h"
+#include "cp950-win32.h"
 
 namespace cp950 {
 namespace {
@@ -26,7 +27,7 @@ std::wstring wide(UINT cp, std::string_view bytes) {
   return w;
 }
 
-std::string narrow(UINT cp, const std::wstring& w) {
+std::string narrow(UINT cp, std::wstring_view w) {
   if (w.empty()) return {};
   const int in = static_cast<int>(w.size());
   // No best-fit look-alikes: a character Big5 cannot hold becomes "?".
@@ -67,6 +68,14 @@ std::string fromUtf8(std::string_view utf8) {
   std::wstring w = wide(CP_UTF8, utf8);
   foldSurrogates(w);
   return narrow(kBig5, w);
+}
+
+std::wstring toWide(std::string_view bytes) { return wide(kBig5, bytes); }
+
+std::string fromWide(std::wstring_view w) {
+  std::wstring copy(w);
+  foldSurrogates(copy);
+  return narrow(kBig5, copy);
 }
 
 std::string normalize(std::string_view bytes) {

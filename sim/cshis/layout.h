@@ -174,8 +174,9 @@ inline constexpr Record kSeq256{kSeq256Fields};
 inline constexpr Field kSeq128Fields[] = {
     {"time", 13}, {"seq", 4}, {"institution", 10}, {"signature", 128}, {"samId", 12}};
 inline constexpr Record kSeq128{kSeq128Fields};
-// The year part and the number part of lastSeq.
-inline constexpr int kLastSeqYearWidth = 3;
+// The ROC year that opens a date, a clock and lastSeq (whose rest is the
+// sequence number).
+inline constexpr int kRocYearWidth = 3;
 
 // csUploadData's receipt.
 inline constexpr Field kReceiptFields[] = {

@@ -6,18 +6,20 @@ namespace sim {
 
 Record emptyRecord(const layout::Record& l) { return Record(static_cast<size_t>(l.values())); }
 
-std::string fit(std::string_view cp950, int width) {
-  std::string out;
-  out.reserve(static_cast<size_t>(width));
+size_t fitLength(std::string_view cp950, int width) {
   size_t i = 0;
   while (i < cp950.size()) {
     // A lead byte takes the next byte with it, whatever it is: the decoder
     // reads the two as one character.
     size_t n = cp950::isLead(static_cast<unsigned char>(cp950[i])) && i + 1 < cp950.size() ? 2 : 1;
-    if (out.size() + n > static_cast<size_t>(width)) break;
-    out.append(cp950.substr(i, n));
+    if (i + n > static_cast<size_t>(width)) break;
     i += n;
   }
+  return i;
+}
+
+std::string fit(std::string_view cp950, int width) {
+  std::string out(cp950.substr(0, fitLength(cp950, width)));
   out.resize(static_cast<size_t>(width), ' ');
   return out;
 }

@@ -18,6 +18,10 @@ using Record = std::vector<std::string>;
 // A record of that layout with every text empty.
 Record emptyRecord(const layout::Record& l);
 
+// How many of the CP950 bytes a field of `width` holds: as many whole
+// characters as fit.
+size_t fitLength(std::string_view cp950, int width);
+
 // The CP950 bytes cut or blank-padded to `width`; a cut never leaves half of a
 // double-byte character: its place is filled with a blank.
 std::string fit(std::string_view cp950, int width);

@@ -278,15 +278,17 @@ std::optional<State> parseState(std::string_view text, json& doc, std::string& e
 }
 
 void storeState(const State& state, const std::string& readerKey, json& doc) {
-  const Reader& r = state.readers.at(readerKey);
-  json patch = json::object();
-  patch["keypad"] = r.keypad;
-  // A card taken out is null, which the merge turns into an absent key.
-  patch["sam"] = r.sam ? samJson(*r.sam) : json(nullptr);
-  patch["hc"] = r.hc ? hcJson(*r.hc) : json(nullptr);
-  patch["hpc"] = r.hpc ? hpcJson(*r.hpc) : json(nullptr);
-  json& target = doc["readers"][readerKey];
-  target.merge_patch(patch);
+  auto reader = state.readers.find(readerKey);
+  if (reader != state.readers.end()) {
+    const Reader& r = reader->second;
+    json patch = json::object();
+    patch["keypad"] = r.keypad;
+    // A card taken out is null, which the merge turns into an absent key.
+    patch["sam"] = r.sam ? samJson(*r.sam) : json(nullptr);
+    patch["hc"] = r.hc ? hcJson(*r.hc) : json(nullptr);
+    patch["hpc"] = r.hpc ? hpcJson(*r.hpc) : json(nullptr);
+    doc["readers"][readerKey].merge_patch(patch);
+  }
 
   if (!state.faults.empty() || doc.contains("faults")) {
     json faults = json::array();

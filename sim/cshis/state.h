@@ -20,6 +20,7 @@ inline constexpr int kStatusAbsent = 0;
 inline constexpr int kStatusNotAuthenticated = 1;  // SAM: not with the insurer; cards: not with the SAM
 inline constexpr int kStatusAuthenticated = 2;     // SAM: with the insurer; cards: with the SAM
 inline constexpr int kHpcStatusPinVerified = 3;
+inline constexpr int kHcStatusWithHpc = 3;
 inline constexpr int kHcStatusPinVerified = 4;
 inline constexpr int kStatusWrongCard = 9;
 
@@ -102,8 +103,8 @@ extern const Section kSections[10];
 // result is empty and `error` says why, naming the place in the file.
 std::optional<State> parseState(std::string_view text, nlohmann::json& doc, std::string& error);
 
-// Writes the reader and the faults into the document in the state file's
-// schema, keeping what else the document holds.
+// Writes the reader (when `readerKey` names one) and the faults into the
+// document in the state file's schema, keeping what else the document holds.
 void storeState(const State& state, const std::string& readerKey, nlohmann::json& doc);
 
 // The state used while there is no state file.

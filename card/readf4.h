@@ -1,0 +1,8 @@
+// The basic card read "/ReadF4": the card-holder record into ReadF4.txt (and
+// ReadF42.txt for a second reader), the online refresh of a used-up or expired
+// card, and the archived read.
+#pragma once
+
+struct Run;
+
+void cmd_ReadF4(Run& run);

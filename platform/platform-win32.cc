@@ -1,0 +1,368 @@
+// The Windows side of the platform: files through the W functions with names
+// converted from CP950 (so a Chinese folder name works whatever the system code
+// page), the system clock, the real profile-string functions, and the card
+// library through LoadLibrary. Fixed paths ("c:\orvo.ini") are used as they stand.
+//
+// Still to come: the network-drive mode (WNetAddConnection2A,
+// WNetCancelConnection2A, WNetGetLastErrorA; mpr is already linked).
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "cp950-win32.h"
+#include "cp950.h"
+#include "platform.h"
+#include "wildcard.h"
+
+namespace {
+
+std::wstring wide(const std::string& cp950Text) { return cp950::toWide(cp950Text); }
+
+// Closes a handle when it goes out of scope.
+class Handle {
+ public:
+  explicit Handle(HANDLE h) : h_(h) {}
+  ~Handle() {
+    if (ok()) CloseHandle(h_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  bool ok() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+  HANDLE get() const { return h_; }
+
+ private:
+  HANDLE h_;
+};
+
+DWORD attributes(const std::string& path) {
+  if (path.empty()) return INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(wide(path).c_str());
+}
+
+bool isDir(DWORD a) { return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY); }
+
+// Opens a plain file on disk; a folder, a device or a pipe is refused so that
+// nothing can block on it.
+HANDLE openFile(const std::string& path, DWORD access, DWORD disposition) {
+  if (path.empty() || isDir(attributes(path))) return INVALID_HANDLE_VALUE;
+  HANDLE h = CreateFileW(wide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_DISK) {
+    CloseHandle(h);
+    return INVALID_HANDLE_VALUE;
+  }
+  return h;
+}
+
+bool readAll(HANDLE h, size_t count, std::string& out) {
+  out.assign(count, '\0');
+  size_t got = 0;
+  while (got < count) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(count - got, 1u << 20)), n = 0;
+    if (!ReadFile(h, out.data() + got, chunk, &n, nullptr)) return false;
+    if (n == 0) break;
+    got += n;
+  }
+  out.resize(got);
+  return true;
+}
+
+bool writeAll(HANDLE h, const char* data, size_t count) {
+  while (count > 0) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(count, 1u << 20)), n = 0;
+    if (!WriteFile(h, data, chunk, &n, nullptr) || n == 0) return false;
+    data += n;
+    count -= n;
+  }
+  return true;
+}
+
+bool seek(HANDLE h, int64_t offset) {
+  LARGE_INTEGER li;
+  li.QuadPart = offset;
+  return SetFilePointerEx(h, li, nullptr, FILE_BEGIN) != 0;
+}
+
+std::optional<int64_t> sizeOf(HANDLE h) {
+  LARGE_INTEGER li;
+  if (!GetFileSizeEx(h, &li)) return std::nullopt;
+  return li.QuadPart;
+}
+
+DateTime fromSystemTime(const SYSTEMTIME& st) {
+  return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+}
+
+class WinDisk : public Disk {
+ public:
+  bool exists(const std::string& path) override {
+    return attributes(path) != INVALID_FILE_ATTRIBUTES;
+  }
+  bool isFolder(const std::string& path) override { return isDir(attributes(path)); }
+  std::optional<int64_t> length(const std::string& path) override {
+    WIN32_FILE_ATTRIBUTE_DATA d;
+    if (path.empty() || !GetFileAttributesExW(wide(path).c_str(), GetFileExInfoStandard, &d))
+      return std::nullopt;
+    if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 0;
+    return (static_cast<int64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+  }
+  std::optional<DateTime> modified(const std::string& path) override {
+    WIN32_FILE_ATTRIBUTE_DATA d;
+    if (path.empty() || !GetFileAttributesExW(wide(path).c_str(), GetFileExInfoStandard, &d))
+      return std::nullopt;
+    SYSTEMTIME utc, local;
+    if (!FileTimeToSystemTime(&d.ftLastWriteTime, &utc) ||
+        !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+      return std::nullopt;
+    return fromSystemTime(local);
+  }
+  bool read(const std::string& path, std::string& out) override {
+    Handle h(openFile(path, GENERIC_READ, OPEN_EXISTING));
+    if (!h.ok()) return false;
+    auto n = sizeOf(h.get());
+    if (!n || *n > 0x7FFFFFFF) return false;
+    return readAll(h.get(), static_cast<size_t>(*n), out);
+  }
+  bool readAt(const std::string& path, int64_t offset, size_t count, std::string& out) override {
+    if (offset < 0) return false;
+    Handle h(openFile(path, GENERIC_READ, OPEN_EXISTING));
+    if (!h.ok() || !seek(h.get(), offset)) return false;
+    return readAll(h.get(), count, out);
+  }
+  bool write(const std::string& path, const std::string& data) override {
+    Handle h(openFile(path, GENERIC_WRITE, CREATE_ALWAYS));
+    return h.ok() && writeAll(h.get(), data.data(), data.size());
+  }
+  bool writeAt(const std::string& path, int64_t offset, const std::string& data) override {
+    if (offset < 0) return false;
+    Handle h(openFile(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS));
+    if (!h.ok()) return false;
+    auto size = sizeOf(h.get());
+    if (!size) return false;
+    if (offset > *size) {
+      // The gap is zeros, written out rather than left to the file system.
+      std::string gap(static_cast<size_t>(offset - *size), '\0');
+      if (!seek(h.get(), *size) || !writeAll(h.get(), gap.data(), gap.size())) return false;
+    }
+    return seek(h.get(), offset) && writeAll(h.get(), data.data(), data.size());
+  }
+  bool append(const std::string& path, const std::string& data) override {
+    Handle h(openFile(path, FILE_APPEND_DATA, OPEN_ALWAYS));
+    return h.ok() && writeAll(h.get(), data.data(), data.size());
+  }
+  bool copy(const std::string& from, const std::string& to) override {
+    DWORD a = attributes(from);
+    if (a == INVALID_FILE_ATTRIBUTES || isDir(a) || to.empty()) return false;
+    return CopyFileW(wide(from).c_str(), wide(to).c_str(), FALSE) != 0;
+  }
+  bool rename(const std::string& from, const std::string& to) override {
+    if (from.empty() || to.empty()) return false;
+    return MoveFileExW(wide(from).c_str(), wide(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+  }
+  bool remove(const std::string& path) override {
+    DWORD a = attributes(path);
+    if (a == INVALID_FILE_ATTRIBUTES || isDir(a)) return false;
+    return DeleteFileW(wide(path).c_str()) != 0;
+  }
+  bool makeFolder(const std::string& path) override {
+    if (isFolder(path)) return true;
+    return !path.empty() && CreateDirectoryW(wide(path).c_str(), nullptr) != 0;
+  }
+  std::vector<std::string> list(const std::string& folder, const std::string& pattern) override {
+    std::string spec = folder;
+    if (!spec.empty() && spec.back() != '\\' && spec.back() != '/' && spec.back() != ':')
+      spec += '\\';
+    spec += '*';
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(wide(spec).c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      std::string name = cp950::fromWide(fd.cFileName);
+      if (matchesPattern(name, pattern)) names.push_back(name);
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+class WinClock : public Clock {
+ public:
+  DateTime now() override {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    return fromSystemTime(st);
+  }
+  int64_t steadyMs() override { return static_cast<int64_t>(GetTickCount64()); }
+  void sleepMs(int ms) override { Sleep(ms > 0 ? static_cast<DWORD>(ms) : 0); }
+};
+
+class WinLibrary : public Library {
+ public:
+  explicit WinLibrary(HMODULE h) : h_(h) {}
+  ~WinLibrary() override { FreeLibrary(h_); }
+  void* function(const char* name) override {
+    FARPROC f = GetProcAddress(h_, name);
+    void* p = nullptr;
+    static_assert(sizeof p == sizeof f);
+    std::memcpy(&p, &f, sizeof p);
+    return p;
+  }
+
+ private:
+  HMODULE h_;
+};
+
+// The text after the program name, as the C runtime hands it to WinMain: the
+// name (quoted or not) and the blanks after it are dropped, the rest is kept.
+std::wstring argumentsOf(const wchar_t* line) {
+  const wchar_t* p = line ? line : L"";
+  if (*p == L'"') {
+    ++p;
+    while (*p && *p != L'"') ++p;
+    if (*p == L'"') ++p;
+  } else {
+    while (*p && *p != L' ' && *p != L'\t') ++p;
+  }
+  while (*p == L' ' || *p == L'\t') ++p;
+  return p;
+}
+
+std::wstring modulePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+// A name for the A profile functions, which read it in the system code page:
+// the CP950 path itself on a Chinese system, otherwise the path in that code
+// page, or its short form when the code page cannot hold it.
+std::string ansiPath(const std::string& cp950Path) {
+  if (GetACP() == 950) return cp950Path;
+  std::wstring w = wide(cp950Path);
+  auto toAnsi = [](const std::wstring& s, bool& lossy) {
+    BOOL used = FALSE;
+    int n = WideCharToMultiByte(CP_ACP, 0, s.c_str(), -1, nullptr, 0, nullptr, &used);
+    std::string out(n > 0 ? static_cast<size_t>(n) : 1, '\0');
+    WideCharToMultiByte(CP_ACP, 0, s.c_str(), -1, out.data(), n, nullptr, &used);
+    out.resize(std::strlen(out.c_str()));
+    lossy = used != FALSE;
+    return out;
+  };
+  bool lossy = false;
+  std::string a = toAnsi(w, lossy);
+  if (!lossy) return a;
+  // The file may not exist yet: shorten its folder and keep its name.
+  std::wstring folder = w, leaf;
+  if (size_t cut = w.find_last_of(L"\\/"); cut != std::wstring::npos) {
+    folder = w.substr(0, cut + 1);
+    leaf = w.substr(cut + 1);
+  }
+  std::wstring shortName(MAX_PATH, L'\0');
+  DWORD n = GetShortPathNameW(w.c_str(), shortName.data(), MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) {
+    n = GetShortPathNameW(folder.c_str(), shortName.data(), MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return a;
+    shortName.resize(n);
+    shortName += leaf;
+  } else {
+    shortName.resize(n);
+  }
+  return toAnsi(shortName, lossy);
+}
+
+class WinSystem : public System {
+ public:
+  WinSystem() {
+    commandLine_ = cp950::fromWide(argumentsOf(GetCommandLineW()));
+    std::wstring self = modulePath();
+    std::wstring name = self.substr(self.find_last_of(L"\\/") + 1);
+    if (size_t dot = name.rfind(L'.'); dot != std::wstring::npos && dot > 0) name.erase(dot);
+    exeBase_ = cp950::fromWide(name);
+  }
+  std::string commandLine() override { return commandLine_; }
+  std::string exeBaseName() override { return exeBase_; }
+  std::string currentFolder() override {
+    DWORD n = GetCurrentDirectoryW(0, nullptr);
+    if (n == 0) return {};
+    std::wstring dir(n, L'\0');
+    n = GetCurrentDirectoryW(n, dir.data());
+    dir.resize(n);
+    return cp950::fromWide(dir);
+  }
+  bool setCurrentFolder(const std::string& path) override {
+    return !path.empty() && SetCurrentDirectoryW(wide(path).c_str()) != 0;
+  }
+  std::string profileString(const std::string& section, const std::string& key,
+                            const std::string& def, const std::string& file, int size) override {
+    if (size <= 0) return {};
+    // The buffer starts as NULs and the reported count decides what is kept.
+    std::string buf(static_cast<size_t>(size), '\0');
+    DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), def.c_str(), buf.data(),
+                                       static_cast<DWORD>(size), ansiPath(file).c_str());
+    buf.resize(std::min<size_t>(n, buf.size()));
+    return buf;
+  }
+  bool writeProfileString(const std::string& section, const std::string& key,
+                          const std::string& value, const std::string& file) override {
+    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
+                                      ansiPath(file).c_str()) != 0;
+  }
+  std::unique_ptr<Library> loadLibrary(const std::string& baseName) override {
+    // The program's own folder is searched first. A missing library or one of
+    // its dependencies must not stop the run with a system dialog.
+    UINT old = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    HMODULE h = LoadLibraryW(wide(baseName + ".dll").c_str());
+    SetErrorMode(old);
+    if (!h) return nullptr;
+    return std::make_unique<WinLibrary>(h);
+  }
+  bool shellOpen(const std::string& what, const std::string& params) override {
+    if (what.empty()) return false;
+    std::wstring w = wide(what), p = wide(params);
+    HINSTANCE r = ShellExecuteW(nullptr, L"open", w.c_str(), p.empty() ? nullptr : p.c_str(),
+                                nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(r) > 32;
+  }
+  bool activateWindow(const std::string& title) override {
+    HWND w = FindWindowW(nullptr, wide(title).c_str());
+    if (!w) return false;
+    if (IsIconic(w)) ShowWindow(w, SW_RESTORE);
+    SetForegroundWindow(w);
+    return true;
+  }
+  std::optional<std::string> env(const char* name) override {
+    std::wstring n = wide(name);
+    SetLastError(ERROR_SUCCESS);
+    DWORD size = GetEnvironmentVariableW(n.c_str(), nullptr, 0);
+    if (size == 0) {
+      if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+      return std::string();
+    }
+    std::wstring v(size, L'\0');
+    size = GetEnvironmentVariableW(n.c_str(), v.data(), size);
+    v.resize(size);
+    return cp950::fromWide(v);
+  }
+
+ private:
+  std::string commandLine_, exeBase_;
+};
+
+}  // namespace
+
+std::unique_ptr<Disk> makeRealDisk() { return std::make_unique<WinDisk>(); }
+std::unique_ptr<Clock> makeRealClock() { return std::make_unique<WinClock>(); }
+std::unique_ptr<System> makeRealSystem(int, char**) { return std::make_unique<WinSystem>(); }

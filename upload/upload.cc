@@ -1,0 +1,6 @@
+#include "upload.h"
+
+#include "run.h"
+#include "startup.h"
+
+void cmd_UpLoadData(Run& run) { notYetAvailable(run, Verb::UpLoadData); }

@@ -1,0 +1,25 @@
+// The record helpers the card verbs share: the identity check before any card
+// write, the institution-name search, the six-visit summary, the portal page
+// and the log-list routines.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct Run;
+
+// Reads the card's basic data into the registration buffer and compares its
+// identity number with the first 10 characters of `id`; on a mismatch (after
+// one re-read on a configured port) ends the run. Returns the buffer.
+std::string comaprecode(Run& run, const std::string& id);
+// The short name of an institution, from the OffsCode cache or (flag 0) from
+// OTH03003.txt; the code itself when nothing is found.
+std::string GetOffsCode(Run& run, const std::string& code, int16_t flag);
+// The six-visit summary text of the card in the reader.
+std::string Data6Times(Run& run);
+// Opens the page when the setting ic2net2 allows; 1 when it did.
+int16_t HttpicExecute(Run& run, const std::string& url);
+// Adds a text to the log list, one line per CR LF piece.
+void lst1additm(Run& run, const std::string& text);
+// Prints the log list into IcDatTmp.txt and keeps a copy under ic\data\.
+void List1DataSave(Run& run);
