@@ -1,24 +1,231 @@
 #include "readerverbs.h"
 
+#include "cardlib.h"
+#include "cardrecord.h"
+#include "cp950.h"
+#include "errors.h"
+#include "files.h"
+#include "progress.h"
+#include "readf4.h"
+#include "records.h"
 #include "run.h"
-#include "startup.h"
+#include "vbtext.h"
+
+namespace {
+
+bool has(const Run& run, const char* v) { return run.C.find(v) != std::string::npos; }
+std::string readF4(const Run& run) { return run.workDir + "ReadF4.txt"; }
+std::string port(int16_t p) { return std::to_string(p); }
+
+[[noreturn]] void cmd_hisGetCardStatus(Run& run) {
+  showWaiting(run, b5("目前讀卡機狀況  ") + port(run.openPort));
+  std::string t = b5("目前讀卡機狀況  COM: ") + port(run.openPort) + "\r" + hisGetCardStatusSUB(run);
+  run.card.csCloseCom();
+  if (run.openPort > 2) {
+    showWaiting(run, b5("另一讀卡機狀況 COM: 1 "));
+    t += "\r\r\r" + b5("COM: 1  讀卡機狀況  ") + "\r";
+    run.lastStatus = run.card.csOpenCom(0);
+    if (run.lastStatus == 0) {
+      t += hisGetCardStatusSUB(run);
+      run.card.csCloseCom();
+    } else {
+      t += b5(" 未開啟  COM: 1  ");
+    }
+  }
+  run.screen.msgBox(b5("目前讀卡機狀況"), t, Buttons::Ok, Icon::Question, Answer::Ok);
+  UnloadMe_End(run);
+}
+
+// Authenticates the SAM with the insurer; a SAM already authenticated is left
+// alone unless "/Yes" asks again.
+[[noreturn]] void cmd_csVerifySAMDC(Run& run) {
+  showWaiting(run, b5("與健保局連線認證中"));
+  const int16_t status = run.card.hisGetCardStatus(1);
+  run.lastStatus = status;
+  if (status == 0 || has(run, "/Yes")) {
+    msg4apierr(run, run.card.csVerifySAMDC(), b5("連線 成功"));
+  } else if (status == 2) {
+    UnloadMe_End(run);
+  } else {
+    msg4apierr(run, run.card.csVerifySAMDC(), b5("非正常狀況"));
+  }
+  if (run.lastError.empty()) {
+    showWaiting(run, b5("認證 完成"));
+    run.card.csCloseCom();
+    timedelay(run, 2, "");
+  }
+  UnloadMe_End(run);
+}
+
+// The PIN verbs: the library asks for the PIN on the reader's keypad itself.
+[[noreturn]] void pinVerb(Run& run, int16_t result, const char* label) {
+  run.lastStatus = result;
+  msg4apierr(run, result, b5(label));
+  UnloadMe_End(run);
+}
+
+[[noreturn]] void cmd_csGetDateTime(Run& run) {
+  showWaiting(run, b5("讀取讀卡機時間"));
+  run.regLen = 13;
+  run.lastStatus = run.card.csGetDateTime(run.regBuf, run.regLen);
+  doEvents(run);
+  writeTextFile(run, readF4(run), run.lastStatus != 0 ? b5("讀取失敗") : run.regBuf);
+  UnloadMe_End(run);
+}
+
+// The last visit and the holder in one line.
+[[noreturn]] void cmd_LastTreatTime(Run& run) {
+  using namespace card;
+  showWaiting(run, b5("讀取健保IC卡卡片內容"));
+  const int16_t status = run.card.hisGetCardStatus(2);
+  run.lastStatus = status;
+  doEvents(run);
+  if (status != 2) {
+    writeTextFile(run, readF4(run), b5("無健保卡 或 健保卡尚未認證"));
+    UnloadMe_End(run);
+  }
+  if (exists(run, readF4(run))) killFile(run, readF4(run));
+  run.regLen = kTreatmentLength;
+  run.lastStatus = run.card.hisGetTreatmentNoNeedHPC(run.regBuf, run.regLen);
+  std::string line;
+  if (run.lastStatus != 0) {
+    line = "Error 1: " + std::to_string(run.lastStatus);
+  } else {
+    line = bcut(run.regBuf, visitByte(0, kVisitTime), kVisitTimeWidth) + " [" +
+           bcut(run.regBuf, visitByte(0, kVisitSeq), kVisitSeqWidth) + "] " +
+           bcut(run.regBuf, visitByte(0, kVisitInstitution), kVisitInstitutionWidth);
+  }
+  run.regLen = kBasicLength;
+  run.lastStatus = run.card.hisGetRegisterBasic(run.regBuf, run.regLen);
+  if (run.lastStatus != 0) {
+    line += "Error 2: " + std::to_string(run.lastStatus);
+  } else {
+    line += " " + bcut(run.regBuf, kCardNoPos, kCardNoWidth) +
+            bcut(run.regBuf, kIdPos, kIdWidth + kBirthWidth) +
+            bcut(run.regBuf, kNewbornPos, kNewbornWidth + 1);
+  }
+  writeTextFile(run, readF4(run), line);
+  UnloadMe_End(run);
+}
+
+[[noreturn]] void cmd_hisGetLastSeqNum(Run& run) {
+  if (exists(run, readF4(run))) killFile(run, readF4(run));
+  run.regLen = 7;
+  run.lastStatus = run.card.hisGetLastSeqNum(run.regBuf, run.regLen);
+  msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5("最近一次就醫序號"));
+  // Written whatever the result: the clinic program reads the seven characters.
+  writeTextFile(run, readF4(run), vbLeft(run.regBuf, 7));
+  UnloadMe_End(run);
+}
+
+// Cancels the registration of the visit stamped by the 13 characters after the verb.
+[[noreturn]] void cmd_csUnGet(Run& run) {
+  const size_t at = run.C.find("/csUnGet") + 8;
+  const std::string stamp = vbLeft(run.C.substr(at) + std::string(13, ' '), 13) + '\0';
+  showMessage(run, b5("退掛作業"));
+  run.lastStatus = run.card.csUnGetSeqNumber(stamp);
+  msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5("退掛: ") + stamp);
+  timedelay(run, 2, "");
+  UnloadMe_End(run);
+}
+
+[[noreturn]] void cmd_VerifyHPCPIN(Run& run) {
+  const int16_t status = run.card.hisGetCardStatus(3);
+  run.lastStatus = status;
+  if (status == 0 || status == 9) {
+    run.card.csCloseCom();
+    showRed(run, b5("醫師卡不存在"), 6);
+    UnloadMe_End(run);
+  }
+  if (status == 3) UnloadMe_End(run);
+  int16_t hpc = 0;
+  run.lastStatus = run.card.hpcGetHPCStatus(1, hpc);
+  if (hpc == 1) {
+    const int16_t r = run.card.hpcVerifyHPCPIN();
+    run.lastStatus = r;
+    run.card.csCloseCom();
+    if (r != 0) showRed(run, b5("醫師卡認證 失敗") + vbStr(r), 6);
+  } else {
+    run.card.csCloseCom();
+    showRed(run, b5("醫師卡不存在"), 6);
+  }
+  UnloadMe_End(run);
+}
+
+// Refreshes the card online; a network failure leaves autolink.tmp.
+[[noreturn]] void cmd_UpdateHC(Run& run) {
+  const int16_t status = run.card.hisGetCardStatus(2);
+  run.lastStatus = status;
+  if (status == 0 || status == 9) {
+    run.card.csCloseCom();
+    showRed(run, b5("健保IC卡不存在"), 6);
+    UnloadMe_End(run);
+  }
+  if (status == 1) {
+    showRed(run, b5("健保IC卡未認證"), 6);
+    UnloadMe_End(run);
+  }
+  showMessage(run, b5("健保IC卡卡片內容更新中"));
+  const int16_t r = run.card.csUpdateHCContents();
+  run.lastStatus = r;
+  doEvents(run);
+  run.card.csCloseCom();
+  const std::string ports = port(run.openPort) + port(run.comPort);
+  if (r == 4061) {
+    writeTextFile(run, run.workDir + "autolink.tmp", "0" + ports);
+    showRed(run, b5("網路不通") + ports, 15);
+  } else if (r != 0) {
+    showRed(run, std::to_string(r) + b5(" 更新失敗 ") + getErrorCode(run, r), 20);
+  } else {
+    showWaiting(run, b5("  內容更新 完成"));
+  }
+  UnloadMe_End(run);
+}
+
+// Writes the telephone number of WriteF2.txt's second line to the card of the
+// holder its first field names; "/ReadF4" on the same command line reads after.
+void cmd_hisWriteEmergentTel(Run& run) {
+  std::string id, tel;
+  const std::string input = run.workDir + "WriteF2.txt";
+  std::vector<std::string> lines;
+  if (exists(run, input) && readLines(run, input, lines) && !lines.empty()) {
+    id = firstField(lines[0]);
+    // List input stops after the first field: what follows its comma is the
+    // next read, else the next line.
+    size_t comma = lines[0].find(',', lines[0].find(id) + id.size());
+    if (comma != std::string::npos) tel = lines[0].substr(comma + 1);
+    else if (lines.size() > 1) tel = lines[1];
+  }
+  comaprecode(run, id);
+  showMessage(run, b5("寫入電話 資料"));
+  std::string cardId = bcut(run.regBuf, card::kIdPos, card::kIdWidth);
+  std::string birth = bcut(run.regBuf, card::kBirthPos, card::kBirthWidth);
+  std::string phone = bcut(tel, 1, 14);
+  run.lastStatus = run.card.hisWriteEmergentTel(cardId, birth, phone);
+  msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5("Teleph寫入"));
+  if (has(run, "/ReadF4")) cmd_ReadF4(run);
+  UnloadMe_End(run);
+}
+
+}  // namespace
 
 bool runReaderVerb(Run& run, Verb v) {
   switch (v) {
-    case Verb::hisGetCardStatus:
-    case Verb::csVerifySAMDC:
-    case Verb::csVerifyHCPIN:
-    case Verb::csInputHCPIN:
-    case Verb::hpcInputHPCPIN:
-    case Verb::hpcUnlockHPC:
-    case Verb::csGetDateTime:
-    case Verb::LastTreatTime:
-    case Verb::hisGetLastSeqNum:
-    case Verb::csUnGet:
-    case Verb::VerifyHPCPIN:
-    case Verb::UpdateHC:
+    case Verb::hisGetCardStatus: cmd_hisGetCardStatus(run);
+    case Verb::csVerifySAMDC: cmd_csVerifySAMDC(run);
+    case Verb::csVerifyHCPIN: pinVerb(run, run.card.csVerifyHCPIN(), "IC卡認證失敗");
+    case Verb::csInputHCPIN: pinVerb(run, run.card.csInputHCPIN(), "IC卡新PIN值輸入");
+    case Verb::hpcInputHPCPIN: pinVerb(run, run.card.hpcInputHPCPIN(), "醫師卡新PIN值輸入");
+    case Verb::hpcUnlockHPC: pinVerb(run, run.card.hpcUnlockHPC(), "解開醫師卡");
+    case Verb::csGetDateTime: cmd_csGetDateTime(run);
+    case Verb::LastTreatTime: cmd_LastTreatTime(run);
+    case Verb::hisGetLastSeqNum: cmd_hisGetLastSeqNum(run);
+    case Verb::csUnGet: cmd_csUnGet(run);
+    case Verb::VerifyHPCPIN: cmd_VerifyHPCPIN(run);
+    case Verb::UpdateHC: cmd_UpdateHC(run);
     case Verb::hisWriteEmergentTel:
-      notYetAvailable(run, v);
+      cmd_hisWriteEmergentTel(run);
+      return true;
     default:
       return false;
   }

@@ -57,13 +57,13 @@ double vbVal(std::string_view s) {
   if (t.size() >= 2 && t[0] == '&') {
     int base = (t[1] == 'H' || t[1] == 'h') ? 16 : (t[1] == 'O' || t[1] == 'o') ? 8 : 0;
     if (base) {
-      long v = 0;
+      long long v = 0;
       for (size_t i = 2; i < t.size(); ++i) {
         int d = std::isdigit(static_cast<unsigned char>(t[i])) ? t[i] - '0'
               : std::isxdigit(static_cast<unsigned char>(t[i])) ? std::tolower(t[i]) - 'a' + 10 : 99;
         if (d >= base) break;
         v = v * base + d;
-        if (v > 0xFFFFFFFFL) break;
+        if (v > 0xFFFFFFFFLL) break;
       }
       return static_cast<double>(v);
     }

@@ -1,6 +1,116 @@
 #include "readf4.h"
 
+#include "archive.h"
+#include "cardrecord.h"
+#include "cp950.h"
+#include "dates.h"
+#include "files.h"
+#include "progress.h"
+#include "records.h"
 #include "run.h"
-#include "startup.h"
+#include "vbtext.h"
 
-void cmd_ReadF4(Run& run) { notYetAvailable(run, Verb::ReadF4); }
+namespace {
+
+// The texts of one reader pass; the second reader's differ a little.
+struct PassTexts {
+  std::string resultFile;
+  std::string countMessage, countLog, validityMessage;
+};
+
+std::string portText(int16_t p) { return std::to_string(p); }
+
+// autolink.tmp asks the clinic program to bring the network link up: "0",
+// the first port and the second port.
+void writeAutolink(Run& run) {
+  writeTextFile(run, run.workDir + "autolink.tmp",
+                "0" + portText(run.openPort) + portText(run.comPort));
+}
+
+// One pass over one reader. Returns normally when the next pass (or the end)
+// follows; ends the run itself where the card read says so.
+void readerPass(Run& run, bool second) {
+  const PassTexts t = second
+      ? PassTexts{"ReadF42.txt", b5("更新 IC卡 可用次數"), b5("更新IC卡可用次數"), b5("更新 有效期限 ")}
+      : PassTexts{"ReadF4.txt", b5("更新  IC卡 可用次數"), b5("更新  IC卡 可用次數"), b5("更新  有效期限 ")};
+  const std::string result = run.workDir + t.resultFile;
+  const int16_t port = second ? run.comPort : run.openPort;
+  const bool anotherPass = !second && run.comPort > 0;
+
+  if (exists(run, result)) killFile(run, result);
+
+  int16_t status = run.card.hisGetCardStatus(2);
+  run.lastStatus = status;
+  if (status == 0) {
+    writeTextFile(run, result, b5("無卡片"));
+    return;
+  }
+  if (status == 1) {
+    run.card.csCloseCom();
+    const std::string text = second ? b5("IC卡片   COM:") + portText(run.comPort) + b5("尚未認證")
+                                    : b5("IC卡片  尚未認證");
+    run.screen.msgBox(b5("無法讀取"), text, Buttons::Ok, Icon::Critical, Answer::Ok);
+    if (anotherPass) return;
+    writeTextFile(run, result, b5("尚未認證"));
+    UnloadMe_End(run);
+  }
+
+  showWaiting(run, b5("讀取資料 COM:") + portText(port));
+  run.regLen = card::kBasicLength;
+  run.lastStatus = run.card.hisGetRegisterBasic(run.regBuf, run.regLen);
+  doEvents(run);
+  if (run.lastStatus != 0 || vbTrim(bcut(run.regBuf, card::kIdPos, 1)) < "A") {
+    if (anotherPass) return;
+    writeTextFile(run, result, std::to_string(run.lastStatus));
+    UnloadMe_End(run);
+  }
+
+  const std::string record = bcut(run.regBuf, 1, card::kBasicLength);
+  writeTextFile(run, result, record + std::string(14, ' '));
+
+  const std::string id = bcut(record, card::kIdPos, card::kIdWidth);
+  if (vbLen(vbTrim(id)) != 10) return;
+  showWaiting(run, second ? b5("請稍候: ") + portText(run.openPort) : b5("請稍候 ") + portText(port));
+  std::string log = Data6Times(run);
+
+  if (run.beginLink == 1) {
+    const std::string remaining = bcut(record, card::kRemainingPos, card::kRemainingWidth);
+    const std::string validUntil = bcut(record, card::kValidPos, card::kValidWidth);
+    std::string failedUpdate;
+    int16_t code = 0;
+    if (vbVal(remaining) == 0) {
+      showRed(run, t.countMessage, 6);
+      log += "\r\n" + remaining + t.countLog;
+      failedUpdate = b5("更新  IC卡 可用次數");
+      run.lastStatus = code = run.card.csUpdateHCContents();
+    } else if (rocDate(run.clock.now()) > validUntil) {
+      showRed(run, t.validityMessage, 6);
+      log += "\r\n" + validUntil + b5("更新有效期限");
+      failedUpdate = b5("更新  有效期限 ");
+      run.lastStatus = code = run.card.csUpdateHCContents();
+    }
+    if (code == 4061) {
+      run.card.csCloseCom();
+      writeAutolink(run);
+      showRed(run, b5("網路不通") + portText(run.openPort) + portText(run.comPort), 15);
+    } else if (code != 0) {
+      writeTextFile(run, "ErrUpdat",
+                    bcut(record, card::kNamePos, 10) + "\r" + id + "\r" + failedUpdate);
+      run.card.csCloseCom();
+      showRed(run, b5("更新失敗 "), 20);
+    }
+  }
+  save1500file(run, id, record + "\r\n" + log);
+}
+
+}  // namespace
+
+void cmd_ReadF4(Run& run) {
+  readerPass(run, false);
+  if (run.comPort > 0) {
+    run.card.csCloseCom();
+    run.lastStatus = run.card.csOpenCom(run.comPort - 1);
+    readerPass(run, true);
+  }
+  UnloadMe_End(run);
+}
