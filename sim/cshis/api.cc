@@ -75,6 +75,11 @@ int hpcPinVerified(const Reader& r) {
   return r.hpc->status < kHpcStatusPinVerified ? kHpcPinNotVerified : kOk;
 }
 
+bool isCancelled(const HealthCard& hc) {
+  constexpr layout::Place kMark = layout::kBasic.at("cancelMark");
+  return field(hc.basic[kMark.index], kMark.width) == "2";
+}
+
 void put(char* buf, short* len, const std::string& reply) {
   std::memcpy(buf, reply.data(), reply.size());
   *len = static_cast<short>(reply.size());

@@ -97,6 +97,9 @@ int hpcPresent(const Reader& r);
 int hpcReady(const Reader& r);      // present and authenticated with the SAM
 int hpcPinVerified(const Reader& r);
 
+// The card carries the cancellation mark.
+bool isCancelled(const HealthCard& hc);
+
 // Copies the reply into the caller's buffer and sets its length; the buffer
 // was checked to be long enough.
 void put(char* buf, short* len, const std::string& reply);

@@ -18,11 +18,11 @@ using layout::kVisit;
 
 constexpr char kSameDay = 'Y';
 constexpr char kNotSameDay = 'N';
-constexpr char kCancelledMark = '2';
 constexpr char kMale = 'M';
 
-std::string basicField(const HealthCard& hc, int index, int width) {
-  return field(hc.basic[static_cast<size_t>(index)], width);
+// A card-holder field as the card holds it (CP950, fixed width).
+std::string basicField(const HealthCard& hc, layout::Place p) {
+  return field(hc.basic[static_cast<size_t>(p.index)], p.width);
 }
 
 template <class T>
@@ -96,12 +96,12 @@ int registerVisit(Session& s, bool longForm, const char* category, const char* n
   std::string clock = s.clock();
   std::string today = clock.substr(0, layout::kDateSize);
   std::string year = clock.substr(0, layout::kRocYearWidth);
-  if (basicField(hc, kBasic["cancelMark"], 1)[0] == kCancelledMark) return kCardCancelled;
-  if (basicField(hc, kBasic["validUntil"], layout::kDateSize) < today) return kCardExpired;
+  if (isCancelled(hc)) return kCardCancelled;
+  if (basicField(hc, kBasic.at("validUntil")) < today) return kCardExpired;
   std::string cat = stateText(category);
   bool counted = !cat.empty() && cat[0] >= '0' && cat[0] <= '9';
-  std::string& remaining = hc.basic[kBasic["remaining"]];
-  int left = numberOf(field(remaining, 2));
+  constexpr layout::Place kRemaining = kBasic.at("remaining");
+  int left = numberOf(basicField(hc, kRemaining));
   if (counted && left <= 0) return kNoVisitsLeft;
 
   bool sameDay = std::any_of(hc.visits.begin(), hc.visits.end(), [&](const Record& v) {
@@ -109,12 +109,12 @@ int registerVisit(Session& s, bool longForm, const char* category, const char* n
   });
   // The sequence starts again at 0001 in a new ROC year, and after 9999.
   std::string last = field(hc.lastSeq, layout::kLastSeq.size());
-  int seqWidth = layout::kLastSeq.size() - layout::kRocYearWidth;
+  constexpr int kSeqWidth = kVisit.at("seq").width;
   int next = last.substr(0, layout::kRocYearWidth) == year
                  ? numberOf(last.substr(layout::kRocYearWidth)) + 1
                  : 1;
-  if (next >= 10000) next = 1;
-  std::string seq = digits(next, seqWidth);
+  std::string seq = digits(next, kSeqWidth);
+  if (seq.find_first_not_of('0') == std::string::npos) seq = digits(1, kSeqWidth);
   std::string supplement = longForm ? stateText(makeUp) : std::string("1");
 
   Record visit = emptyRecord(kVisit);
@@ -126,11 +126,11 @@ int registerVisit(Session& s, bool longForm, const char* category, const char* n
   visit[kVisit["institution"]] = sam.institution;
   pushFront(hc.visits, std::move(visit), layout::kVisits.slots);
   hc.lastSeq = year + seq;
-  if (counted) remaining = digits(left - 1, 2);
+  if (counted) hc.basic[kRemaining.index] = digits(left - 1, kRemaining.width);
   s.save();
 
-  std::string id = basicField(hc, kBasic["id"], 10);
-  std::string cardNo = basicField(hc, kBasic["cardNo"], 12);
+  std::string id = basicField(hc, kBasic.at("id"));
+  std::string cardNo = basicField(hc, kBasic.at("cardNo"));
   std::string reply;
   if (longForm) {
     Record q = emptyRecord(layout::kSeq256);
@@ -139,7 +139,7 @@ int registerVisit(Session& s, bool longForm, const char* category, const char* n
     q[layout::kSeq256["institution"]] = sam.institution;
     q[layout::kSeq256["signature"]] = signature(
         {id, cardNo, clock, seq, sam.institution, sam.samId, cat, argumentBytes(newborn), supplement},
-        256);
+        layout::kSeq256.at("signature").width);
     q[layout::kSeq256["samId"]] = sam.samId;
     q[layout::kSeq256["sameDay"]] = std::string(1, sameDay ? kSameDay : kNotSameDay);
     reply = recordBytes(q, layout::kSeq256);
@@ -149,7 +149,8 @@ int registerVisit(Session& s, bool longForm, const char* category, const char* n
     q[layout::kSeq128["seq"]] = seq;
     q[layout::kSeq128["institution"]] = sam.institution;
     q[layout::kSeq128["signature"]] = signature(
-        {id, cardNo, clock, seq, sam.institution, sam.samId, cat, argumentBytes(newborn)}, 128);
+        {id, cardNo, clock, seq, sam.institution, sam.samId, cat, argumentBytes(newborn)},
+        layout::kSeq128.at("signature").width);
     q[layout::kSeq128["samId"]] = sam.samId;
     reply = recordBytes(q, layout::kSeq128);
   }
@@ -180,10 +181,10 @@ int unregister(Session& s, const char* stamp) {
 // --- writes
 
 bool samePerson(const HealthCard& hc, const char* id, const char* birth) {
-  auto same = [&](const char* arg, int index, int width) {
-    return rtrim(basicField(hc, index, width)) == rtrim(fit(argumentBytes(arg), width));
+  auto same = [&](const char* arg, layout::Place p) {
+    return rtrim(basicField(hc, p)) == rtrim(fit(argumentBytes(arg), p.width));
   };
-  return same(id, kBasic["id"], 10) && same(birth, kBasic["birth"], layout::kDateSize);
+  return same(id, kBasic.at("id")) && same(birth, kBasic.at("birth"));
 }
 
 // 0 when the holder's card may be written: SAM and card ready, same person.
@@ -248,7 +249,7 @@ int writeOrders(Session& s, const char* dateTime, const char* id, const char* bi
     Record order = emptyRecord(l);
     fillFromBytes(order, l, 0, part);
     orders.push_back(std::move(order));
-    signatures += signature({basicField(hc, kBasic["id"], 10),
+    signatures += signature({basicField(hc, kBasic.at("id")),
                              fit(argumentBytes(dateTime), layout::kClockSize), fit(part, l.size()),
                              r.sam->samId},
                             layout::kPrescriptionSignatureSize);
@@ -341,7 +342,7 @@ int writeNewborn(Session& s, const char* id, const char* birth, const char* date
   return kOk;
 }
 
-bool male(const HealthCard& hc) { return basicField(hc, kBasic["sex"], 1)[0] == kMale; }
+bool male(const HealthCard& hc) { return basicField(hc, kBasic.at("sex"))[0] == kMale; }
 
 int writePrenatal(Session& s, const char* id, const char* birth, const char* code) {
   if (!id || !birth || !code) return kBadArgument;

@@ -19,6 +19,13 @@ struct Field {
   int repeat = 1;
 };
 
+// Where a field's (first) text is kept, where its bytes start, how wide it is.
+struct Place {
+  int index;
+  int offset;
+  int width;
+};
+
 struct Record {
   std::span<const Field> fields;
 
@@ -44,11 +51,13 @@ struct Record {
     throw "no such field";
   }
   // 0-based byte offset of the key's field inside the record.
-  consteval int offset(std::string_view key) const {
-    int n = 0;
+  consteval int offset(std::string_view key) const { return at(key).offset; }
+  consteval Place at(std::string_view key) const {
+    int index = 0, offset = 0;
     for (const Field& f : fields) {
-      if (f.key == key) return n;
-      n += f.width * f.repeat;
+      if (f.key == key) return {index, offset, f.width};
+      index += f.repeat;
+      offset += f.width * f.repeat;
     }
     throw "no such field";
   }

@@ -79,11 +79,12 @@ int updateCard(Session& s) {
   if (int c = samReady(r)) return c;
   if (int c = hcReady(r)) return c;
   Record& basic = r.hc->basic;
-  if (field(basic[layout::kBasic["cancelMark"]], 1) == "2") return kCancelledNoUpdate;
-  basic[layout::kBasic["remaining"]] = digits(kRestoredVisits, 2);
-  std::string& valid = basic[layout::kBasic["validUntil"]];
+  constexpr layout::Place kRemaining = layout::kBasic.at("remaining");
+  constexpr layout::Place kValid = layout::kBasic.at("validUntil");
+  if (isCancelled(*r.hc)) return kCancelledNoUpdate;
+  basic[kRemaining.index] = digits(kRestoredVisits, kRemaining.width);
   std::string extended = yearAfter(today(s));
-  if (field(valid, layout::kDateSize) < extended) valid = extended;
+  if (field(basic[kValid.index], kValid.width) < extended) basic[kValid.index] = extended;
   s.save();
   return kOk;
 }
