@@ -29,7 +29,50 @@ inline constexpr int kVisitSupplement = 17, kVisitSeq = 18, kVisitSeqWidth = 4;
 inline constexpr int kVisitInstitution = 22, kVisitInstitutionWidth = 10;
 inline constexpr int kVisitFees = 32;
 
+// The outpatient fee's last seven digits, as the dental read's summary keeps them.
+inline constexpr int kVisitFeeDigits = 33, kVisitFeeDigitsWidth = 7;
+
 // Byte position of field `offset` (1-based) of visit record k (from 0).
 inline constexpr int visitByte(int k, int offset) { return kVisitBase + k * kVisitSize + offset - 1; }
+
+inline constexpr int kVisitSlots = 6;
+
+// The treatment reply with the professional card (498 bytes): six diagnosis
+// records of 43 bytes from byte 115.
+inline constexpr int kDiagnosisBase = 115, kDiagnosisSize = 43;
+inline constexpr int kDiagnosisTime = 1, kDiagnosisTimeWidth = 13;
+inline constexpr int kDiagnosisMain = 14, kDiagnosisMainWidth = 5;
+
+inline constexpr int diagnosisByte(int k, int offset) {
+  return kDiagnosisBase + k * kDiagnosisSize + offset - 1;
+}
+
+// hisReadPrescription's four buffers.
+inline constexpr int kOutpatientLength = 3660, kLongTermLength = 1320;
+inline constexpr int kImportantLength = 360, kAllergyLength = 120;
+
+// The outpatient buffer: 60 orders of 61 bytes from byte 1.
+inline constexpr int kOrderSize = 61, kOrderSlots = 60;
+inline constexpr int kOrderTime = 1, kOrderTimeWidth = 13;
+inline constexpr int kOrderDateWidth = 7;  // the date part of the order's time
+inline constexpr int kOrderType = 14;      // "3" a treatment; blank after the last order
+inline constexpr int kOrderItem = 15, kOrderItemWidth = 12;
+inline constexpr int kOrderPart = 27, kOrderPartWidth = 6;
+
+inline constexpr int orderByte(int i, int offset) { return 1 + i * kOrderSize + offset - 1; }
+
+// hisGetRegisterPrevent: six preventive-care registrations of 21 bytes.
+inline constexpr int kPreventLength = 126, kPreventSize = 21, kPreventSlots = 6;
+inline constexpr int kPreventItem = 1, kPreventItemWidth = 2;
+inline constexpr int kPreventDate = 3, kPreventDateWidth = 7;
+inline constexpr int kPreventInstitution = 10, kPreventInstitutionWidth = 10;
+inline constexpr int kPreventCode = 20, kPreventCodeWidth = 2;
+
+inline constexpr int preventByte(int k, int offset) { return 1 + k * kPreventSize + offset - 1; }
+
+static_assert(kOrderSize * kOrderSlots == kOutpatientLength);
+static_assert(kPreventSize * kPreventSlots == kPreventLength);
+static_assert(diagnosisByte(kVisitSlots, 1) - 1 <= kTreatmentLength);
+static_assert(visitByte(kVisitSlots, 1) - 1 <= kTreatmentLength);
 
 }  // namespace card
