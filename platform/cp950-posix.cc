@@ -4,24 +4,43 @@
 #include "cp950.h"
 
 #include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
 #include <unicode/ucnv_err.h>
 #include <unicode/ustring.h>
 
+#include <memory>
 #include <mutex>
 
 namespace cp950 {
 namespace {
 
+// Every character the table lacks becomes "?", as with Windows; ICU's own
+// substitution would drop the invisible ones (soft hyphen, zero-width space).
+void questionMark(const void*, UConverterFromUnicodeArgs* args, const UChar*, int32_t, UChar32,
+                  UConverterCallbackReason reason, UErrorCode* err) {
+  if (reason > UCNV_IRREGULAR) return;
+  *err = U_ZERO_ERROR;
+  ucnv_cbFromUWriteBytes(args, "?", 1, 0, err);
+}
+
+// Closed when the program ends or the library holding this codec is unloaded,
+// so nothing of ICU's outlives it.
+struct ConverterCloser {
+  void operator()(UConverter* c) const { ucnv_close(c); }
+};
+
 UConverter* converter() {
-  static UConverter* conv = [] {
+  static std::unique_ptr<UConverter, ConverterCloser> conv([] {
     UErrorCode err = U_ZERO_ERROR;
     UConverter* c = ucnv_open("windows-950-2000", &err);
     if (U_FAILURE(err)) return static_cast<UConverter*>(nullptr);
     err = U_ZERO_ERROR;
     ucnv_setSubstChars(c, "?", 1, &err);
+    err = U_ZERO_ERROR;
+    ucnv_setFromUCallBack(c, questionMark, nullptr, nullptr, nullptr, &err);
     return c;
-  }();
-  return conv;
+  }());
+  return conv.get();
 }
 
 std::mutex& lock() {
@@ -81,6 +100,9 @@ std::string toUtf8(std::string_view bytes) {
     } else if (isLead(b)) {
       if (i + 1 >= bytes.size()) {
         out += '?';
+        ++i;
+      } else if (bytes[i + 1] == '\0') {
+        out += '?';  // a NUL after a lead byte is kept, as Windows keeps it
         ++i;
       } else if (!isTrail(static_cast<unsigned char>(bytes[i + 1]))) {
         out += '?';
