@@ -9,7 +9,17 @@
 
 struct Run;
 
+// Both stores: fixed-length records of key and text, no header; entry k of
+// the index is the key of record k. Record numbers are 16-bit.
+inline constexpr int kArchiveKeyWidth = 10;
+inline constexpr int kCardReadRecord = 1500;   // ic\dataZ
+inline constexpr int kTreatmentRecord = 3000;  // ic\dataZ2
+inline constexpr int32_t kArchiveMaxRecords = 32767;
+// The index is searched in blocks of this many bytes.
+inline constexpr int kIndexBlock = 6000;
+
 // The entry number of `key` in an index of `width`-byte entries; 0 when absent.
+// Only whole entries count: the key must start at an entry boundary.
 int32_t indexSearch(Run& run, const std::string& indexPath, const std::string& key, int width);
 // Stores the card-read text of a holder (replacing the old one).
 void save1500file(Run& run, const std::string& key, const std::string& text);

@@ -23,3 +23,14 @@ int16_t HttpicExecute(Run& run, const std::string& url);
 void lst1additm(Run& run, const std::string& text);
 // Prints the log list into IcDatTmp.txt and keeps a copy under ic\data\.
 void List1DataSave(Run& run);
+
+// The cache OffsCode: 30-byte records, the code in the first 10 bytes and the
+// short name in the other 20.
+inline constexpr int kOffsRecord = 30, kOffsCodeWidth = 10, kOffsNameWidth = 20;
+// OTH03003.txt is searched in blocks of this size.
+inline constexpr int kOthBlock = 12000;
+
+// The holder a log list belongs to: the identity number its report lines
+// name, else the one in the registration buffer; empty when neither is a
+// plain 10-character identity. List1DataSave files its copy under it.
+std::string listHolder(Run& run);
