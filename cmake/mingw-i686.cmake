@@ -17,3 +17,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 find_program(IC_WINE NAMES wine REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${IC_WINE})
+
+# Header-only libraries of the machine that the cross build may use.
+set(nlohmann_json_DIR ${CMAKE_CURRENT_LIST_DIR}/cross)

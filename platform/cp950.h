@@ -4,7 +4,8 @@
 // window, the console, the event log or the simulator's state shows or stores it.
 // Both platforms decode an invalid sequence the way Windows does: a lead byte
 // (0x81-0xFE) whose next byte is not a trail byte (0x40-0x7E, 0xA1-0xFE) becomes
-// "?" together with that next byte, and a lead byte at the very end becomes "?".
+// "?" together with that next byte (but a NUL byte is kept), and a lead byte at
+// the very end becomes "?".
 #pragma once
 
 #include <string>

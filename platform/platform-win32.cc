@@ -198,7 +198,13 @@ class WinClock : public Clock {
     GetLocalTime(&st);
     return fromSystemTime(st);
   }
-  int64_t steadyMs() override { return static_cast<int64_t>(GetTickCount64()); }
+  // The performance counter rather than the tick count, whose steps can be 16 ms.
+  int64_t steadyMs() override {
+    LARGE_INTEGER c, f;
+    if (!QueryPerformanceCounter(&c) || !QueryPerformanceFrequency(&f) || f.QuadPart <= 0)
+      return static_cast<int64_t>(GetTickCount64());
+    return c.QuadPart / f.QuadPart * 1000 + c.QuadPart % f.QuadPart * 1000 / f.QuadPart;
+  }
   void sleepMs(int ms) override { Sleep(ms > 0 ? static_cast<DWORD>(ms) : 0); }
 };
 
@@ -218,8 +224,8 @@ class WinLibrary : public Library {
   HMODULE h_;
 };
 
-// The text after the program name, as the C runtime hands it to WinMain: the
-// name (quoted or not) and the blanks after it are dropped, the rest is kept.
+// The text after the program name and the one blank that separates them, the
+// rest exactly as the clinic program passed it.
 std::wstring argumentsOf(const wchar_t* line) {
   const wchar_t* p = line ? line : L"";
   if (*p == L'"') {
@@ -229,7 +235,7 @@ std::wstring argumentsOf(const wchar_t* line) {
   } else {
     while (*p && *p != L' ' && *p != L'\t') ++p;
   }
-  while (*p == L' ' || *p == L'\t') ++p;
+  if (*p == L' ' || *p == L'\t') ++p;
   return p;
 }
 

@@ -76,7 +76,8 @@ ProfileValue cutTo(std::string_view v, int size) {
 ProfileValue readProfile(const std::string& content, bool fileExists, const std::string& section,
                          const std::string& key, const std::string& def, int size) {
   if (fileExists) {
-    bool inSection = false, seen = false;
+    // Entries before the first section header belong to the section named "".
+    bool inSection = trim(section).empty(), seen = inSection;
     for (const Line& l : splitLines(content)) {
       std::string_view line(content.data() + l.begin, l.end - l.begin);
       std::string_view name;
@@ -89,7 +90,8 @@ ProfileValue readProfile(const std::string& content, bool fileExists, const std:
       if (!inSection) continue;
       std::string_view k, v;
       splitEntry(line, k, v);
-      if (k.empty() || !sameName(k, trim(key))) continue;
+      if ((k.empty() && line.find('=') == std::string_view::npos) || !sameName(k, trim(key)))
+        continue;
       if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         v = v.substr(1, v.size() - 2);
       return cutTo(v, size);
