@@ -1,6 +1,242 @@
 #include "upload.h"
 
-#include "run.h"
-#include "startup.h"
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string_view>
 
-void cmd_UpLoadData(Run& run) { notYetAvailable(run, Verb::UpLoadData); }
+#include "cp950.h"
+#include "dates.h"
+#include "errors.h"
+#include "files.h"
+#include "progress.h"
+#include "records.h"
+#include "run.h"
+#include "vbtext.h"
+
+namespace {
+
+constexpr std::string_view kVerb = "/UpLoadData";
+constexpr const char* kOperation = "就醫資料上傳";
+
+// A field of the receipt, always exactly its width.
+std::string cut(const std::string& text, ByteField f) {
+  std::string s = bcut(text, f.start, f.width);
+  s.resize(static_cast<size_t>(f.width), ' ');
+  return s;
+}
+
+// The source records a file of that length holds: whole records, and a
+// truncated last one when at least its key is there (shorter leftovers are
+// line ends or end-of-file marks).
+int64_t sourceRecordCount(int64_t length) {
+  int64_t whole = length / archive::kRecordSize;
+  return whole + (length % archive::kRecordSize >= archive::kKeyWidth ? 1 : 0);
+}
+
+// Creates a folder of the working folder when it is missing: an upload the
+// insurer has accepted must reach the archive, the receipt copy and the register.
+void ensureFolder(Run& run, const char* name) {
+  const std::string path = run.workDir + name;
+  if (!run.disk.isFolder(path) && !run.disk.makeFolder(path)) run.lastStatus = kErrPathNotFound;
+}
+
+// Writes `data` after the end of the file, at its next record boundary; the
+// gap to the boundary (left by an earlier failure) is filled with blanks. What
+// is stored before the end is never touched.
+bool appendRecords(Run& run, const std::string& path, long recordSize, const std::string& data) {
+  int64_t length = run.disk.length(path).value_or(0);
+  int64_t offset = nextSlotOffset(length, recordSize);
+  std::string gap(static_cast<size_t>(offset - length), ' ');
+  if (run.disk.writeAt(path, length, gap + data)) return true;
+  run.lastStatus = kErrFileAccess;
+  return false;
+}
+
+// Step 6: the matching visit records of UpLoadA.txt go into this month's archive.
+void archiveSource(Run& run, const std::string& uploadTime) {
+  const std::string source = run.workDir + kUploadSource;
+  const std::string monthly = run.workDir + kArchivePrefix + DateMth(run.clock.now());
+  const int64_t records = sourceRecordCount(run.disk.length(source).value_or(0));
+  for (int64_t first = 0; first < records; first += archive::kRecordsPerPiece) {
+    const int64_t n = std::min<int64_t>(archive::kRecordsPerPiece, records - first);
+    std::string piece;
+    if (!run.disk.readAt(source, first * archive::kRecordSize,
+                         static_cast<size_t>(n * archive::kRecordSize), piece)) {
+      run.lastStatus = kErrFileAccess;
+      return;
+    }
+    long kept = 0;
+    std::string block = archiveBlock(piece, uploadTime, kept);
+    if (kept > 0 && !appendRecords(run, monthly, archive::kRecordSize, block)) return;
+  }
+}
+
+// Creates or replaces a file with exactly these bytes.
+bool writeBytes(Run& run, const std::string& path, const std::string& data) {
+  if (run.disk.write(path, data)) return true;
+  run.lastStatus = kErrFileAccess;
+  return false;
+}
+
+// Step 7: UpLoadA.txt becomes UpLoadA.bak. It is deleted only when the copy
+// exists, so the day's records are never lost.
+void backUpSource(Run& run) {
+  const std::string source = run.workDir + kUploadSource;
+  const std::string bak = run.workDir + kUploadBak;
+  bool saved = run.disk.exists(source) ? copyFile(run, source, bak) : writeBytes(run, bak, "");
+  if (saved && run.disk.exists(source)) killFile(run, source);
+}
+
+// Every path closes the reader before it writes UpLoad.err.
+void closeReader(Run& run) {
+  run.card.csCloseCom();
+  run.readerClosed = 1;
+}
+
+[[noreturn]] void uploadRefused(Run& run, int16_t code) {
+  closeReader(run);
+  closeWaiting(run);
+  showRed(run, b5("上傳 錯誤代碼: ") + std::to_string(code), 10);
+  writeTextFile(run, run.workDir + kUploadErr, uploadFailureText(code, run.lastError));
+  UnloadMe_End(run);
+}
+
+}  // namespace
+
+std::string uploadCountText(const std::string& C) {
+  size_t at = C.find(kVerb);
+  double v = at == std::string::npos ? 0 : vbVal(std::string_view(C).substr(at + kVerb.size()));
+  if (v == 0) return "0";
+  if (std::fabs(v) < 1e15 && v == std::floor(v)) return std::to_string(static_cast<long long>(v));
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.15G", v);
+  return buf;
+}
+
+std::string fixedDigits(double value, int digits) {
+  const double top = std::pow(10.0, digits) - 1;
+  double r = std::round(value);
+  if (!(r >= 0)) r = 0;
+  if (r > top) r = top;
+  // Ten digits do not fit the 32-bit long of Windows.
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%0*lld", digits, static_cast<long long>(r));
+  return buf;
+}
+
+bool blankKeyed(const std::string& source) {
+  return vbTrim(vbLeft(source, static_cast<size_t>(archive::kKeyWidth))).empty();
+}
+
+std::string archiveRecord(const std::string& source, const std::string& uploadTime) {
+  std::string r = source.substr(0, static_cast<size_t>(archive::kSource.width));
+  r.resize(static_cast<size_t>(archive::kSource.width), ' ');
+  // A lead byte left alone at the cut is half a character: the decoder's "?".
+  size_t i = 0;
+  while (i < r.size()) i += cp950::isLead(static_cast<unsigned char>(r[i])) ? 2 : 1;
+  if (i > r.size()) r.back() = '?';
+  std::string t = uploadTime.substr(0, static_cast<size_t>(archive::kUploadTime.width));
+  t.resize(static_cast<size_t>(archive::kUploadTime.width), ' ');
+  return r + t + "\r\n";
+}
+
+std::string archiveBlock(const std::string& sourceFile, const std::string& uploadTime, long& records) {
+  std::string block;
+  records = 0;
+  const size_t size = static_cast<size_t>(archive::kRecordSize);
+  const int64_t n = sourceRecordCount(static_cast<int64_t>(sourceFile.size()));
+  block.reserve(static_cast<size_t>(n) * size);
+  for (int64_t i = 0; i < n; ++i) {
+    std::string source =
+        sourceFile.substr(static_cast<size_t>(i) * size, static_cast<size_t>(archive::kSource.width));
+    if (blankKeyed(source)) continue;
+    block += archiveRecord(source, uploadTime);
+    ++records;
+  }
+  return block;
+}
+
+int64_t nextSlotOffset(int64_t length, long size) {
+  if (length <= 0) return 0;
+  return (length + size - 1) / size * size;
+}
+
+std::string registerLine(const std::string& receiptBuf, const std::string& count, int64_t xmlSize) {
+  return cut(receiptBuf, reg::kReceipt) + "  " +
+         fixedDigits(vbVal(count), static_cast<int>(reg::kCount.width)) + "  " +
+         fixedDigits(static_cast<double>(xmlSize), static_cast<int>(reg::kXmlSize.width)) + "\r\n";
+}
+
+std::string uploadReport(const std::string& receiptBuf, const std::string& count, const std::string& xmlSize) {
+  const std::string crlf = "\r\n";
+  return b5("上傳 ") + count + b5("  筆資料") + crlf +
+         b5("安全模組代碼: ") + cut(receiptBuf, receipt::kSamId) + crlf +
+         b5("醫事服務機構代碼: ") + cut(receiptBuf, receipt::kInstitution) + crlf +
+         b5("上傳日期時間: ") + cut(receiptBuf, receipt::kUploadTime) + "\t" + crlf +
+         b5("上傳檔案大小: ") + xmlSize + "\t" + crlf +
+         b5("接收日期時間: ") + cut(receiptBuf, receipt::kReceiveTime) + "\t";
+}
+
+std::string uploadFailureText(int16_t code, const std::string& message) {
+  return b5("錯誤代碼: ") + vbStr(code) + "\r" + message;
+}
+
+std::string receiptCopyName(const std::string& receiptBuf) {
+  std::string name = cut(receiptBuf, receipt::kReceiveTime);
+  for (char& c : name) {
+    unsigned char u = static_cast<unsigned char>(c);
+    bool ok = (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u == '-';
+    if (!ok) c = '_';
+  }
+  return name;
+}
+
+void cmd_UpLoadData(Run& run) {
+  // 1. Nothing to send.
+  const std::string xml = run.workDir + kUploadXml;
+  if (!run.disk.exists(xml)) {
+    closeReader(run);
+    closeWaiting(run);
+    showRed(run, b5("每日上傳 無資料 "), 6);
+    writeTextFile(run, run.workDir + kUploadErr, b5("無資料"));
+    UnloadMe_End(run);
+  }
+
+  // 2-3. The sending.
+  const std::string count = uploadCountText(run.C);
+  const int64_t xmlSize = run.disk.length(xml).value_or(0);
+  const std::string size = std::to_string(xmlSize);
+  showMessage(run, b5("就醫資料上傳中"));
+  doEvents(run);
+  std::string buf(receipt::kBufferSize, ' ');
+  int16_t len = receipt::kLength;
+  const int16_t code = run.card.csUploadData(xml, size, count, buf, len);
+  run.lastStatus = code;
+  msg4apierr(run, code, b5(kOperation));
+
+  // 4. A receipt dated another year is no receipt (the reader's clock is wrong).
+  if (code != 0 || cut(buf, receipt::kUploadYear) != std::to_string(run.clock.now().year))
+    uploadRefused(run, code);
+
+  // 5-7. The day's records into the monthly archive, the source kept as .bak.
+  if (run.disk.exists(run.workDir + kUploadErr)) killFile(run, run.workDir + kUploadErr);
+  ensureFolder(run, kUploadFolder);
+  archiveSource(run, cut(buf, receipt::kUploadTime));
+  backUpSource(run);
+
+  // 8-10. The report for the clinic program, and its copy for this receipt.
+  closeReader(run);
+  writeTextFile(run, run.workDir + kUploadErr, uploadReport(buf, count, size));
+  ensureFolder(run, kSignFolder);
+  copyFile(run, run.workDir + kUploadErr, run.workDir + kReceiptCopyPrefix + receiptCopyName(buf));
+
+  // 11. One line in the register.
+  appendRecords(run, run.workDir + kUploadRegister, reg::kLineSize, registerLine(buf, count, xmlSize));
+
+  // 12. Done; the portal page when the setting allows.
+  showWaiting(run, b5("上傳 完成"));
+  timedelay(run, 3, "");
+  if (HttpicExecute(run, std::string("https://") + kPortalHost + kPortalPath) == 1) timedelay(run, 1, "");
+  UnloadMe_End(run);
+}
