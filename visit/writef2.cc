@@ -1,6 +1,178 @@
 #include "writef2.h"
 
+#include "cardlib.h"
+#include "cardrecord.h"
+#include "cp950.h"
+#include "dates.h"
+#include "errors.h"
+#include "files.h"
+#include "progress.h"
+#include "records.h"
+#include "regrecord.h"
 #include "run.h"
-#include "startup.h"
+#include "samsign.h"
+#include "treatment.h"
+#include "vbtext.h"
 
-void cmd_WriteF2(Run& run) { notYetAvailable(run, Verb::WriteF2); }
+namespace {
+
+using namespace regrecord;
+
+constexpr int16_t kNoVisitsLeft = 5001;
+constexpr int16_t kSameDayVisit = 5010;  // a second visit the same day, registered all the same
+constexpr const char* kCancelled = "2";
+// WriteF2.txt holds one identity number; more than this is not read.
+constexpr size_t kInputBytes = 4096;
+
+bool has(const Run& run, const char* v) { return run.C.find(v) != std::string::npos; }
+std::string getSeqN(const Run& run) { return run.workDir + "GetSeqN.txt"; }
+bool registered(int16_t code) { return code == 0 || code == kSameDayVisit; }
+
+std::string fitted(std::string s, size_t width) {
+  s.resize(width, ' ');
+  return s;
+}
+
+// The four characters after "/WriteF2", blank-padded.
+std::string categoryArgument(const std::string& C) {
+  const std::string verb = "/WriteF2";
+  const size_t at = C.find(verb);
+  const std::string rest = at == std::string::npos ? std::string() : C.substr(at + verb.size());
+  return vbLeft(rest + std::string(kCategoryWidth, ' '), kCategoryWidth);
+}
+
+// The identity number: the first field of the first line, read as list input.
+std::string identityOf(Run& run, const std::string& path) {
+  std::string head;
+  if (!run.disk.readAt(path, 0, kInputBytes, head)) {
+    run.lastStatus = kErrFileAccess;
+    return std::string();
+  }
+  return firstField(head.substr(0, head.find_first_of("\r\n")));
+}
+
+[[noreturn]] void refuse(Run& run, const std::string& shown, const std::string& result) {
+  closeWaiting(run);
+  run.card.csCloseCom();
+  writeTextFile(run, getSeqN(run), result);
+  showRed(run, shown, 10);
+  UnloadMe_End(run);
+}
+
+struct Reply {
+  int16_t code = 0;
+  std::string stamp;  // 28 characters
+  std::string samId;
+};
+
+Reply longForm(Run& run, const std::string& category, const std::string& newborn) {
+  const std::string makeUp = has(run, "New2562") ? "2" : "1";
+  Reply r;
+  run.regBuf = fitted(run.regBuf, kBufferLength);
+  run.regLen = kLongLength;
+  r.code = run.card.hisGetSeqNumber256(category, newborn, makeUp, run.regBuf, run.regLen);
+  run.regBuf = fitted(cp950::normalize(run.regBuf), kBufferLength);
+  r.stamp = bcut(run.regBuf, 1, kStampHeadWidth) + bcut(run.regBuf, kLongSameDayPos, 1);
+  r.samId = bcut(run.regBuf, kLongSamIdPos, kSamIdWidth);
+  // A failed call leaves no signature: nothing of its buffer is filed as one.
+  if (registered(r.code)) {
+    const std::string path = samsignPath(run, r.stamp.substr(0, kTimeWidth));
+    if (!path.empty()) writeLongBlock(run, path, bcut(run.regBuf, kLongSignaturePos, kLongSignatureWidth));
+  }
+  return r;
+}
+
+Reply shortForm(Run& run, const std::string& category, const std::string& newborn) {
+  std::string bytes(kShortArraySize, '\0');
+  Reply r;
+  run.regLen = kShortLength;
+  r.code = run.card.hisGetSeqNumber(category, newborn, bytes, run.regLen);
+  r.stamp = bytes.substr(0, kStampHeadWidth) + " ";
+  r.samId = bytes.substr(kShortSamIdAt, kSamIdWidth);
+  if (registered(r.code)) {
+    const std::string path = samsignPath(run, r.stamp.substr(0, kTimeWidth));
+    if (!path.empty()) writeShortBlock(run, path, bytes.substr(kShortSignatureAt, kShortSignatureWidth));
+  }
+  run.regBuf = fitted(r.stamp, kBufferLength);
+  return r;
+}
+
+// Checks the card, registers the visit and writes the result files. Returns
+// the registration record, also after a library failure (it is what the
+// chained treatment writing gets); a refusal ends the run.
+std::string registerVisit(Run& run, const std::string& category, const std::string& input) {
+  const char kind = category[0];
+  if (kind == '0') {
+    showMessage(run, b5("取得就醫序號中"));
+  } else if (kind == 'A') {
+    showMessage(run, b5("不累計就醫序號 掛號中"));
+  } else {
+    const std::string text = b5("未指定類別: ") + category;
+    showMessage(run, text);
+    writeTextFile(run, getSeqN(run), text);
+    UnloadMe_End(run);
+  }
+
+  const std::string basic = comaprecode(run, identityOf(run, input));
+  showMessage(run, b5("取得就醫序號中"));
+  const std::string today = rocDate(run.clock.now());
+  const std::string valid = bcut(basic, card::kValidPos, card::kValidWidth);
+  if (today > valid) refuse(run, b5("有效期限: ") + valid, b5("已過有效期限"));
+  if (bcut(basic, card::kCancelPos, 1) == kCancelled)
+    refuse(run, b5("IC卡 已註銷"), b5("IC卡 已註銷"));
+  if (vbVal(bcut(basic, card::kRemainingPos, card::kRemainingWidth)) == 0)
+    refuse(run, b5("IC卡 可用次數為: 0"), b5("可用次數為: 0"));
+
+  const std::string holder = bcut(basic, card::kCardNoPos, card::kCardNoWidth) +
+                             bcut(basic, card::kIdPos, card::kIdWidth) +
+                             bcut(basic, card::kBirthPos, card::kBirthWidth) +
+                             bcut(basic, card::kNewbornPos, card::kNewbornWidth) +
+                             bcut(basic, card::kTwinPos, 1);
+  const std::string head = bcut(holder + category, 1, kHeadWidth);
+  const std::string visitCategory = vbLeft(category, kVisitCategoryWidth) + '\0';
+  const std::string newborn = std::string(" ") + '\0';
+  const Reply r = has(run, "New256") ? longForm(run, visitCategory, newborn)
+                                     : shortForm(run, visitCategory, newborn);
+
+  closeWaiting(run);
+  const bool sameDay =
+      vbMid(category, kCategoryDayPos, kDayWidth) == vbMid(r.stamp, kTimeDayPos, kDayWidth);
+  const std::string record = head + (sameDay ? "1" : "2") + bcut(r.stamp, 1, kStampHeadWidth) +
+                             "1" + bcut(r.samId, 1, kSamIdWidth) + bcut(r.stamp, kStampWidth, 1);
+
+  // The stamp files are written whatever the code: they show what the library left.
+  writeTextFile(run, run.workDir + "GetSeqN8.txt", r.stamp);
+  writeTextFile(run, run.workDir + "GetSeqN9.txt", run.regBuf);
+  run.lastStatus = r.code;
+  const std::string failed = b5("取得就醫序號  失敗");
+  if (registered(r.code)) {
+    writeTextFile(run, getSeqN(run), record);
+    killFile(run, input);
+  } else if (r.code == kNoVisitsLeft) {
+    msg4apierr(run, r.code, failed);
+    writeTextFile(run, getSeqN(run), b5("就醫可用次數不足"));
+    killFile(run, input);
+  } else {
+    // WriteF2.txt stays for the clinic program's next try.
+    writeTextFile(run, getSeqN(run), std::to_string(r.code));
+    run.card.csCloseCom();
+    msg4apierr(run, r.code, failed);
+  }
+  return record;
+}
+
+}  // namespace
+
+void cmd_WriteF2(Run& run) {
+  const std::string category = categoryArgument(run.C);
+  const std::string input = run.workDir + "WriteF2.txt";
+  std::string record;
+  if (!exists(run, input)) {
+    run.card.csCloseCom();
+    showRed(run, b5("無資料"), 6);
+  } else {
+    record = registerVisit(run, category, input);
+  }
+  if (has(run, "/hisWriteF2Treatment")) hisWriteTreatment(run, record);
+  UnloadMe_End(run);
+}
