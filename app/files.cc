@@ -54,13 +54,8 @@ bool copyFile(Run& run, const std::string& from, const std::string& to) {
   return false;
 }
 
-bool readLines(Run& run, const std::string& path, std::vector<std::string>& lines) {
-  std::string data;
-  lines.clear();
-  if (!run.disk.read(path, data)) {
-    run.lastStatus = kErrFileNotFound;
-    return false;
-  }
+std::vector<std::string> splitLines(const std::string& data) {
+  std::vector<std::string> lines;
   size_t i = 0;
   while (i < data.size()) {
     size_t e = data.find_first_of("\r\n", i);
@@ -71,6 +66,17 @@ bool readLines(Run& run, const std::string& path, std::vector<std::string>& line
     lines.push_back(data.substr(i, e - i));
     i = e + ((data[e] == '\r' && e + 1 < data.size() && data[e + 1] == '\n') ? 2 : 1);
   }
+  return lines;
+}
+
+bool readLines(Run& run, const std::string& path, std::vector<std::string>& lines) {
+  std::string data;
+  lines.clear();
+  if (!run.disk.read(path, data)) {
+    run.lastStatus = kErrFileNotFound;
+    return false;
+  }
+  lines = splitLines(data);
   return true;
 }
 

@@ -25,6 +25,8 @@ std::string readBlock(Run& run, const std::string& path, int32_t start, int16_t 
 void killFile(Run& run, const std::string& path);
 // Copies a file, replacing the target.
 bool copyFile(Run& run, const std::string& from, const std::string& to);
+// Text split into lines at CR LF, CR or LF.
+std::vector<std::string> splitLines(const std::string& data);
 // The file as text lines (CR LF, CR or LF ends); false when it cannot be read.
 bool readLines(Run& run, const std::string& path, std::vector<std::string>& lines);
 

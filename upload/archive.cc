@@ -80,21 +80,6 @@ bool readText(Run& run, const std::string& path, std::string& data) {
                          data);
 }
 
-std::vector<std::string> splitLines(const std::string& data) {
-  std::vector<std::string> lines;
-  size_t i = 0;
-  while (i < data.size()) {
-    size_t e = data.find_first_of("\r\n", i);
-    if (e == std::string::npos) {
-      lines.push_back(data.substr(i));
-      break;
-    }
-    lines.push_back(data.substr(i, e - i));
-    i = e + ((data[e] == '\r' && e + 1 < data.size() && data[e + 1] == '\n') ? 2 : 1);
-  }
-  return lines;
-}
-
 // The lengths of a store and its index (0 when missing).
 struct Shape {
   int64_t storeLength = 0, indexLength = 0;

@@ -74,12 +74,6 @@ std::string rocDay(int monthsBack, int dayShift) {
 
 std::string rocToday() { return rocDay(0, 0); }
 
-bool shown(const std::vector<std::vector<std::string>>& events, const Lines& want) {
-  for (const auto& e : events)
-    if (e == want) return true;
-  return false;
-}
-
 Lines listed(const std::vector<std::vector<std::string>>& events) {
   Lines out;
   for (const auto& e : events)

@@ -179,6 +179,17 @@ struct Run : ::testing::Test {
   }
 };
 
+// Extra health-card fields for e2e::reader().
+inline std::string hc(const std::string& fields) { return ", " + fields; }
+
+// The event log holds this event.
+inline bool shown(const std::vector<std::vector<std::string>>& events,
+                  const std::vector<std::string>& want) {
+  for (const auto& e : events)
+    if (e == want) return true;
+  return false;
+}
+
 // CP950 bytes of a UTF-8 text, for comparing result files.
 inline std::string big5(const std::string& utf8) { return cp950::fromUtf8(utf8); }
 

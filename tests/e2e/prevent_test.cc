@@ -10,14 +10,6 @@ namespace {
 using Prevent = e2e::Run;
 using Lines = std::vector<std::string>;
 
-std::string hc(const std::string& fields) { return ", " + fields; }
-
-bool shown(const std::vector<std::vector<std::string>>& events, const Lines& want) {
-  for (const auto& e : events)
-    if (e == want) return true;
-  return false;
-}
-
 Lines messages(const std::vector<std::vector<std::string>>& events) {
   Lines out;
   for (const auto& e : events)

@@ -10,14 +10,6 @@ namespace {
 using ReaderVerbs = e2e::Run;
 using Lines = std::vector<std::string>;
 
-std::string hc(const std::string& fields) { return ", " + fields; }
-
-bool shown(const std::vector<std::vector<std::string>>& events, const Lines& want) {
-  for (const auto& e : events)
-    if (e == want) return true;
-  return false;
-}
-
 const std::string kVisit =
     "\"visits\": [{\"category\": \"02\", \"newborn\": \" \", \"time\": \"1151201100000\","
     " \"supplement\": \"1\", \"seq\": \"0007\", \"institution\": \"3501234567\"}]";

@@ -16,14 +16,6 @@ std::string record(const std::string& remaining = "05", const std::string& valid
          "1050101" + "1" + "01" + "3" + valid + remaining + std::string(8, ' ');
 }
 
-std::string hc(const std::string& fields) { return ", " + fields; }
-
-bool shown(const std::vector<std::vector<std::string>>& events, const Lines& want) {
-  for (const auto& e : events)
-    if (e == want) return true;
-  return false;
-}
-
 }  // namespace
 
 TEST_F(ReadF4, WritesTheRecordFollowedByFourteenBlanks) {
