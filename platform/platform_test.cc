@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -27,7 +28,11 @@ class RealPlatform : public ::testing::Test {
  protected:
   void SetUp() override {
     std::random_device rd;
-    root_ = fs::temp_directory_path() / ("ic-platform-" + std::to_string(rd()));
+    // The clock as well as the random device: parallel test processes must
+    // never share a scratch folder.
+    root_ = fs::temp_directory_path() /
+            ("ic-platform-" + std::to_string(rd()) + "-" +
+             std::to_string(std::chrono::high_resolution_clock::now().time_since_epoch().count()));
     fs::create_directories(root_);
     dir_ = root_.string() + (root_.string().find('\\') != std::string::npos ? "\\" : "/");
     disk_ = makeRealDisk();

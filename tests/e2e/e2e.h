@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -93,7 +94,8 @@ struct Run : ::testing::Test {
   void SetUp() override {
     std::random_device rd;
     dir = fs::temp_directory_path() /
-          ("ic-e2e-" + std::to_string(rd()) + "-" + std::to_string(rd()));
+          ("ic-e2e-" + std::to_string(rd()) + "-" + std::to_string(rd()) + "-" +
+           std::to_string(std::chrono::high_resolution_clock::now().time_since_epoch().count()));
     fs::create_directories(dir);
     bin = IC_TEST_BIN;
     // A working folder holds its orvosys.ini, or the program moves to c:\orvo.
