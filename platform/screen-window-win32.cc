@@ -151,7 +151,12 @@ class WindowScreen : public Screen {
     SendMessageW(ensure(main_).list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
   }
   void show(const std::string& window) override {
-    // Only the main window lives here; another name has nothing to wait on.
+    // The message window stays up with its note until the operator closes it.
+    if (window == "vexahca") {
+      if (message_.hwnd) ShowWindow(message_.hwnd, SW_SHOW);
+      return;
+    }
+    // The declaration and backup windows do not live here: nothing to wait on.
     if (window != "vexa5") return;
     Form& f = ensure(main_);
     mainClosed_ = false;
@@ -177,6 +182,7 @@ class WindowScreen : public Screen {
     return out;
   }
   bool windowOpen(const std::string& window) override {
+    if (window == "vexahca") return message_.hwnd && IsWindowVisible(message_.hwnd);
     return window == "vexa5" && main_.hwnd && !mainClosed_ && IsWindowVisible(main_.hwnd);
   }
   void exit() override {
