@@ -119,13 +119,19 @@ int newPin(Session& s, std::string& pin) {
   return kOk;
 }
 
+// Asks for the health card's PIN: 0 when the entry matches, else the code.
+int askHcPin(Session& s, const std::string& pin) {
+  std::optional<std::string> entry = s.takeKeypadEntry();
+  if (!entry) return kPinEntryCancelled;
+  return *entry == pin ? kOk : kWrongHcPin;
+}
+
 int verifyHcPin(Session& s) {
   Reader& r = s.reader();
   if (int c = hcReady(r)) return c;
   if (r.hc->pin.empty()) return kOk;
-  std::optional<std::string> entry = s.takeKeypadEntry();
-  if (!entry) return kPinEntryCancelled;
-  int code = *entry == r.hc->pin ? kOk : kWrongHcPin;
+  int code = askHcPin(s, r.hc->pin);
+  if (code == kPinEntryCancelled) return code;
   if (code == kOk && (r.hc->status == kStatusAuthenticated || r.hc->status == kHcStatusWithHpc))
     r.hc->status = kHcStatusPinVerified;
   s.save();
@@ -136,12 +142,8 @@ int verifyHcPin(Session& s) {
 int changeHcPin(Session& s) {
   Reader& r = s.reader();
   if (int c = hcReady(r)) return c;
-  int code = kOk;
-  if (!r.hc->pin.empty()) {
-    std::optional<std::string> old = s.takeKeypadEntry();
-    if (!old) return kPinEntryCancelled;
-    if (*old != r.hc->pin) code = kWrongHcPin;
-  }
+  int code = r.hc->pin.empty() ? kOk : askHcPin(s, r.hc->pin);
+  if (code == kPinEntryCancelled) return code;
   std::string pin;
   if (code == kOk) code = newPin(s, pin);
   if (code == kOk) r.hc->pin = pin;
@@ -153,9 +155,8 @@ int disableHcPin(Session& s) {
   Reader& r = s.reader();
   if (int c = hcReady(r)) return c;
   if (r.hc->pin.empty()) return kOk;
-  std::optional<std::string> entry = s.takeKeypadEntry();
-  if (!entry) return kPinEntryCancelled;
-  int code = *entry == r.hc->pin ? kOk : kWrongHcPin;
+  int code = askHcPin(s, r.hc->pin);
+  if (code == kPinEntryCancelled) return code;
   if (code == kOk) r.hc->pin.clear();
   s.save();
   return code;
