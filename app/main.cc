@@ -2,12 +2,12 @@
 // card chore, leaves its result files and ends.
 #include <exception>
 
-#include "cardlib.h"
-#include "platform.h"
-#include "progress.h"
-#include "run.h"
-#include "screen.h"
-#include "startup.h"
+#include "card/cardlib.h"
+#include "platform/platform.h"
+#include "frame/progress.h"
+#include "frame/run.h"
+#include "platform/screen.h"
+#include "app/startup.h"
 
 int main(int argc, char** argv) {
   std::unique_ptr<System> sys = makeRealSystem(argc, argv);

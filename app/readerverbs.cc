@@ -1,27 +1,27 @@
-#include "readerverbs.h"
+#include "app/readerverbs.h"
 
-#include "cardlib.h"
-#include "cardrecord.h"
-#include "cp950.h"
-#include "errors.h"
-#include "files.h"
-#include "progress.h"
-#include "readf4.h"
-#include "records.h"
-#include "run.h"
-#include "vbtext.h"
+#include "card/cardlib.h"
+#include "card/cardrecord.h"
+#include "platform/cp950.h"
+#include "card/errors.h"
+#include "frame/files.h"
+#include "frame/progress.h"
+#include "card/readf4.h"
+#include "card/records.h"
+#include "frame/run.h"
+#include "frame/vbtext.h"
 
 namespace {
 
 bool has(const Run& run, const char* v) { return run.C.find(v) != std::string::npos; }
-std::string readF4(const Run& run) { return run.workDir + "ReadF4.txt"; }
+std::string readF4(const Run& run) { return run.settings.workDir + "ReadF4.txt"; }
 std::string port(int16_t p) { return std::to_string(p); }
 
 [[noreturn]] void cmd_hisGetCardStatus(Run& run) {
-  showWaiting(run, b5("目前讀卡機狀況  ") + port(run.openPort));
-  std::string t = b5("目前讀卡機狀況  COM: ") + port(run.openPort) + "\r" + hisGetCardStatusSUB(run);
+  showWaiting(run, b5("目前讀卡機狀況  ") + port(run.reader.openPort));
+  std::string t = b5("目前讀卡機狀況  COM: ") + port(run.reader.openPort) + "\r" + hisGetCardStatusSUB(run);
   run.card.csCloseCom();
-  if (run.openPort > 2) {
+  if (run.reader.openPort > 2) {
     showWaiting(run, b5("另一讀卡機狀況 COM: 1 "));
     t += "\r\r\r" + b5("COM: 1  讀卡機狀況  ") + "\r";
     run.lastStatus = run.card.csOpenCom(0);
@@ -69,7 +69,7 @@ std::string port(int16_t p) { return std::to_string(p); }
   run.regLen = 13;
   run.lastStatus = run.card.csGetDateTime(run.regBuf, run.regLen);
   doEvents(run);
-  writeTextFile(run, readF4(run), run.lastStatus != 0 ? b5("讀取失敗") : run.regBuf);
+  writeTextFile(run.files(), readF4(run), run.lastStatus != 0 ? b5("讀取失敗") : run.regBuf);
   UnloadMe_End(run);
 }
 
@@ -81,10 +81,10 @@ std::string port(int16_t p) { return std::to_string(p); }
   run.lastStatus = status;
   doEvents(run);
   if (status != 2) {
-    writeTextFile(run, readF4(run), b5("無健保卡 或 健保卡尚未認證"));
+    writeTextFile(run.files(), readF4(run), b5("無健保卡 或 健保卡尚未認證"));
     UnloadMe_End(run);
   }
-  if (exists(run, readF4(run))) killFile(run, readF4(run));
+  if (exists(run.files(), readF4(run))) killFile(run.files(), readF4(run));
   run.regLen = kTreatmentLength;
   run.lastStatus = run.card.hisGetTreatmentNoNeedHPC(run.regBuf, run.regLen);
   std::string line;
@@ -104,17 +104,17 @@ std::string port(int16_t p) { return std::to_string(p); }
             bcut(run.regBuf, kIdPos, kIdWidth + kBirthWidth) +
             bcut(run.regBuf, kNewbornPos, kNewbornWidth + 1);
   }
-  writeTextFile(run, readF4(run), line);
+  writeTextFile(run.files(), readF4(run), line);
   UnloadMe_End(run);
 }
 
 [[noreturn]] void cmd_hisGetLastSeqNum(Run& run) {
-  if (exists(run, readF4(run))) killFile(run, readF4(run));
+  if (exists(run.files(), readF4(run))) killFile(run.files(), readF4(run));
   run.regLen = 7;
   run.lastStatus = run.card.hisGetLastSeqNum(run.regBuf, run.regLen);
   msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5("最近一次就醫序號"));
   // Written whatever the result: the clinic program reads the seven characters.
-  writeTextFile(run, readF4(run), vbLeft(run.regBuf, 7));
+  writeTextFile(run.files(), readF4(run), vbLeft(run.regBuf, 7));
   UnloadMe_End(run);
 }
 
@@ -170,9 +170,9 @@ std::string port(int16_t p) { return std::to_string(p); }
   run.lastStatus = r;
   doEvents(run);
   run.card.csCloseCom();
-  const std::string ports = port(run.openPort) + port(run.comPort);
+  const std::string ports = port(run.reader.openPort) + port(run.reader.comPort);
   if (r == 4061) {
-    writeTextFile(run, run.workDir + "autolink.tmp", "0" + ports);
+    writeTextFile(run.files(), run.settings.workDir + "autolink.tmp", "0" + ports);
     showRed(run, b5("網路不通") + ports, 15);
   } else if (r != 0) {
     showRed(run, std::to_string(r) + b5(" 更新失敗 ") + getErrorCode(run, r), 20);
@@ -186,9 +186,9 @@ std::string port(int16_t p) { return std::to_string(p); }
 // holder its first field names; "/ReadF4" on the same command line reads after.
 void cmd_hisWriteEmergentTel(Run& run) {
   std::string id, tel;
-  const std::string input = run.workDir + "WriteF2.txt";
+  const std::string input = run.settings.workDir + "WriteF2.txt";
   std::vector<std::string> lines;
-  if (exists(run, input) && readLines(run, input, lines) && !lines.empty()) {
+  if (exists(run.files(), input) && readLines(run.files(), input, lines) && !lines.empty()) {
     id = firstField(lines[0]);
     // List input stops after the first field: what follows its comma is the
     // next read, else the next line.

@@ -4,7 +4,7 @@
 // the online refresh and the emergency telephone number.
 #pragma once
 
-#include "verbs.h"
+#include "app/verbs.h"
 
 struct Run;
 

@@ -1,21 +1,22 @@
-#include "startup.h"
+#include "app/startup.h"
 
-#include "archive.h"
-#include "cp950.h"
-#include "dental.h"
-#include "errors.h"
-#include "files.h"
-#include "prevent.h"
-#include "progress.h"
-#include "readerverbs.h"
-#include "readf4.h"
-#include "report.h"
-#include "run.h"
-#include "settings.h"
-#include "treatment.h"
-#include "upload.h"
-#include "vbtext.h"
-#include "writef2.h"
+#include "upload/archive.h"
+#include "platform/cp950.h"
+#include "visit/dental.h"
+#include "card/errors.h"
+#include "frame/files.h"
+#include "visit/prevent.h"
+#include "frame/progress.h"
+#include "app/readerverbs.h"
+#include "card/readf4.h"
+#include "card/report.h"
+#include "card/cardlib.h"
+#include "frame/run.h"
+#include "frame/settings.h"
+#include "visit/treatment.h"
+#include "upload/upload.h"
+#include "frame/vbtext.h"
+#include "visit/writef2.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ bool has(const std::string& C, const char* v) { return C.find(v) != std::string:
   size_t slash = R.find('/');
   if (slash != std::string::npos && slash > 0) {
     std::string from = R.substr(0, slash), to = R.substr(slash + 1);
-    if (run.disk.exists(from)) copyFile(run, from, to);
+    if (run.disk.exists(from)) copyFile(run.files(), from, to);
   }
   endProcess(run);
 }
@@ -57,18 +58,17 @@ void notYetAvailable(Run& run, Verb) { UnloadMe_End(run); }
 
 void openReader(Run& run) {
   const std::string& C = run.C;
-  run.openPort = has(C, "/csOpenCom2") ? 2 : has(C, "/csOpenCom3") ? 3 : has(C, "/csOpenCom4") ? 4 : 1;
-  const std::string port = std::to_string(run.openPort);
+  run.reader.openPort = has(C, "/csOpenCom2") ? 2 : has(C, "/csOpenCom3") ? 3 : has(C, "/csOpenCom4") ? 4 : 1;
+  const std::string port = std::to_string(run.reader.openPort);
   showWaiting(run, b5("開啟 COM: ") + port);
   run.lastStatus = run.card.csCloseCom();
-  run.lastStatus = run.card.csOpenCom(run.openPort - 1);
+  run.lastStatus = run.card.csOpenCom(run.reader.openPort - 1);
   static const char* const kCom[] = {"/COM1/", "/COM2/", "/COM3/", "/COM4/"};
   for (int i = 0; i < 4; ++i)
-    if (has(C, kCom[i])) run.comPort = static_cast<int16_t>(i + 1);
+    if (has(C, kCom[i])) run.reader.comPort = static_cast<int16_t>(i + 1);
 
   if (run.lastStatus != 0) {
-    run.readerClosed = 1;
-    run.card.csCloseCom();
+    run.reader.close();
     if (C == "VPN_Server" || has(C, "//")) {
       hideWaiting(run);
       return;
@@ -110,10 +110,10 @@ void Form_Load(Run& run) {
   const std::string& C = run.C;
   if (has(C, "/DentalTreat")) showMessage(run, "DentalTreat");
 
-  run.workDir = run.sys.currentFolder();
-  if (run.workDir.empty() || run.workDir.back() != '\\') run.workDir += '\\';
+  run.settings.workDir = run.sys.currentFolder();
+  if (run.settings.workDir.empty() || run.settings.workDir.back() != '\\') run.settings.workDir += '\\';
 
-  if ((has(C, "/DataCase/") || C.empty()) && run.disk.isFolder(run.workDir + "ic\\data"))
+  if ((has(C, "/DataCase/") || C.empty()) && run.disk.isFolder(run.settings.workDir + "ic\\data"))
     archiveMaintenance(run);
 
   const Verb v = matchVerb(C, run.exeName);
@@ -137,9 +137,9 @@ void Form_Load(Run& run) {
   readSettings(run);
 
   if (v == Verb::Office11) {
-    run.office = "1";
-    run.officeCode = "9900000011";
-    run.hospDataType = "30";
+    run.settings.office = "1";
+    run.settings.officeCode = "9900000011";
+    run.settings.hospDataType = "30";
   }
   if (v == Verb::DataCase) {
     cmd_DataCase(run);
@@ -152,7 +152,7 @@ void Form_Load(Run& run) {
   if (v == Verb::ReadF4 && run.exeName == "vexa5") {
     // The development run reads from COM1 into the backup folder.
     run.lastStatus = run.card.csOpenCom(0);
-    run.workDir = "c:\\backup\\orvo\\";
+    run.settings.workDir = "c:\\backup\\orvo\\";
   }
   runCardVerb(run, v);
 }

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "verbs.h"
+#include "app/verbs.h"
 
 struct Run;
 

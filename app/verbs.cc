@@ -1,9 +1,9 @@
-#include "verbs.h"
+#include "app/verbs.h"
 
 #include <iterator>
 #include <utility>
 
-#include "vbtext.h"
+#include "frame/vbtext.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "verbs.h"
+#include "app/verbs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "cardlib.h"
+#include "card/cardlib.h"
 
 #include <vector>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 namespace {
 

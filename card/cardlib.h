@@ -13,7 +13,8 @@
 #include <memory>
 #include <string>
 
-#include "cshis_abi.h"
+#include "card/cshis_abi.h"
+#include "frame/reader.h"
 
 struct Library;
 struct System;
@@ -26,7 +27,7 @@ struct CardTable {
 #undef CSHIS_TABLE_ENTRY
 };
 
-class CardLib {
+class CardLib : public ReaderPort {
  public:
   static constexpr int16_t kNoLibrary = 48;   // the library could not be loaded
   static constexpr int16_t kNoFunction = 453;  // it has no function of that name
@@ -41,8 +42,8 @@ class CardLib {
   static CardLib load(System& sys);
   bool loaded() const { return loaded_; }
 
-  int16_t csOpenCom(int port);
-  int16_t csCloseCom();
+  int16_t csOpenCom(int port) override;
+  int16_t csCloseCom() override;
   int16_t csGetDateTime(std::string& buf, int16_t& len);
   int16_t csUpdateHCContents();
   int16_t csVerifySAMDC();

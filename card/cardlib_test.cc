@@ -1,10 +1,10 @@
-#include "cardlib.h"
+#include "card/cardlib.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "dates.h"
+#include "card/dates.h"
 
-#include "cp950.h"
-#include "vbtext.h"
+#include "platform/cp950.h"
+#include "frame/vbtext.h"
 
 namespace {
 

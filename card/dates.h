@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 // Readable form by length: 13 (ROC date-time), 7 (ROC date), 14 (Gregorian
 // date-time); any other text comes back unchanged. CP950 in and out.

@@ -1,8 +1,8 @@
-#include "dates.h"
+#include "card/dates.h"
 
 #include <gtest/gtest.h>
 
-#include "cp950.h"
+#include "platform/cp950.h"
 
 TEST(Dates, MonthdayByLength) {
   EXPECT_EQ(monthday("1150312"), b5("115年03月12日"));

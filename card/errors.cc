@@ -1,14 +1,15 @@
-#include "errors.h"
+#include "card/errors.h"
 
 #include <algorithm>
 #include <iterator>
 #include <vector>
 
-#include "cp950.h"
-#include "files.h"
-#include "progress.h"
-#include "run.h"
-#include "vbtext.h"
+#include "platform/cp950.h"
+#include "card/cardlib.h"
+#include "frame/files.h"
+#include "frame/progress.h"
+#include "frame/run.h"
+#include "frame/vbtext.h"
 
 namespace {
 
@@ -127,17 +128,16 @@ void msg4apierr(Run& run, int16_t code, const std::string& label) {
   run.lastError = errorMessage(run, code);
   if (label.empty()) return;
   loadWaiting(run);
-  run.readerClosed = 1;
-  run.card.csCloseCom();
-  if (run.comPort == 0) showRed(run, run.lastError, 20);
+  run.reader.close();
+  if (run.reader.comPort == 0) showRed(run, run.lastError, 20);
 }
 
 std::string getErrorCode(Run& run, long code) {
   const std::string key = std::to_string(code);
-  const std::string path = run.workDir + "ErrorCode.txt";
+  const std::string path = run.settings.workDir + "ErrorCode.txt";
   if (!run.disk.exists(path)) return key;
   std::vector<std::string> lines;
-  if (!readLines(run, path, lines)) return key;
+  if (!readLines(run.files(), path, lines)) return key;
   for (const std::string& line : lines)
     if (vbTrim(vbLeft(line, 4)) == key) return " " + vbTrim(vbMid(line, 5));
   return key;

@@ -1,4 +1,4 @@
-#include "errors.h"
+#include "card/errors.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "cp950.h"
-#include "fakecard.h"
-#include "fakes.h"
+#include "platform/cp950.h"
+#include "tests/support/fakecard.h"
+#include "tests/support/fakes.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ TEST_F(ErrorsTest, CodeZeroClearsAndDoesNothingElse) {
   msg4apierr(f.run, 0, b5("讀取基本資料"));
   EXPECT_EQ(f.run.lastError, "");
   EXPECT_EQ(fakecard::closes, 0);
-  EXPECT_EQ(f.run.readerClosed, 0);
+  EXPECT_FALSE(f.run.reader.closed);
 }
 
 TEST_F(ErrorsTest, EmptyLabelKeepsTheTextOnly) {
@@ -48,7 +48,7 @@ TEST_F(ErrorsTest, EmptyLabelKeepsTheTextOnly) {
 
 TEST_F(ErrorsTest, LabelClosesTheReaderAndShowsTwentySeconds) {
   msg4apierr(f.run, 5010, b5("取得就醫序號  失敗"));
-  EXPECT_EQ(f.run.readerClosed, 1);
+  EXPECT_TRUE(f.run.reader.closed);
   EXPECT_EQ(fakecard::closes, 1);
   ASSERT_EQ(reds(), 1);
   EXPECT_NE(std::find(f.screen.events.begin(), f.screen.events.end(),
@@ -57,7 +57,7 @@ TEST_F(ErrorsTest, LabelClosesTheReaderAndShowsTwentySeconds) {
 }
 
 TEST_F(ErrorsTest, SecondReaderMeansNoWindowButStillClosed) {
-  f.run.comPort = 2;
+  f.run.reader.comPort = 2;
   msg4apierr(f.run, 4000, "x");
   EXPECT_EQ(fakecard::closes, 1);
   EXPECT_EQ(reds(), 0);

@@ -1,14 +1,15 @@
-#include "readf4.h"
+#include "card/readf4.h"
 
-#include "archive.h"
-#include "cardrecord.h"
-#include "cp950.h"
-#include "dates.h"
-#include "files.h"
-#include "progress.h"
-#include "records.h"
-#include "run.h"
-#include "vbtext.h"
+#include "store/store.h"
+#include "card/cardrecord.h"
+#include "platform/cp950.h"
+#include "card/dates.h"
+#include "frame/files.h"
+#include "frame/progress.h"
+#include "card/records.h"
+#include "card/cardlib.h"
+#include "frame/run.h"
+#include "frame/vbtext.h"
 
 namespace {
 
@@ -23,8 +24,8 @@ std::string portText(int16_t p) { return std::to_string(p); }
 // autolink.tmp asks the clinic program to bring the network link up: "0",
 // the first port and the second port.
 void writeAutolink(Run& run) {
-  writeTextFile(run, run.workDir + "autolink.tmp",
-                "0" + portText(run.openPort) + portText(run.comPort));
+  writeTextFile(run.files(), run.settings.workDir + "autolink.tmp",
+                "0" + portText(run.reader.openPort) + portText(run.reader.comPort));
 }
 
 // One pass over one reader. Returns normally when the next pass (or the end)
@@ -33,25 +34,25 @@ void readerPass(Run& run, bool second) {
   const PassTexts t = second
       ? PassTexts{"ReadF42.txt", b5("更新 IC卡 可用次數"), b5("更新IC卡可用次數"), b5("更新 有效期限 ")}
       : PassTexts{"ReadF4.txt", b5("更新  IC卡 可用次數"), b5("更新  IC卡 可用次數"), b5("更新  有效期限 ")};
-  const std::string result = run.workDir + t.resultFile;
-  const int16_t port = second ? run.comPort : run.openPort;
-  const bool anotherPass = !second && run.comPort > 0;
+  const std::string result = run.settings.workDir + t.resultFile;
+  const int16_t port = second ? run.reader.comPort : run.reader.openPort;
+  const bool anotherPass = !second && run.reader.comPort > 0;
 
-  if (exists(run, result)) killFile(run, result);
+  if (exists(run.files(), result)) killFile(run.files(), result);
 
   int16_t status = run.card.hisGetCardStatus(2);
   run.lastStatus = status;
   if (status == 0) {
-    writeTextFile(run, result, b5("無卡片"));
+    writeTextFile(run.files(), result, b5("無卡片"));
     return;
   }
   if (status == 1) {
     run.card.csCloseCom();
-    const std::string text = second ? b5("IC卡片   COM:") + portText(run.comPort) + b5("尚未認證")
+    const std::string text = second ? b5("IC卡片   COM:") + portText(run.reader.comPort) + b5("尚未認證")
                                     : b5("IC卡片  尚未認證");
     run.screen.msgBox(b5("無法讀取"), text, Buttons::Ok, Icon::Critical, Answer::Ok);
     if (anotherPass) return;
-    writeTextFile(run, result, b5("尚未認證"));
+    writeTextFile(run.files(), result, b5("尚未認證"));
     UnloadMe_End(run);
   }
 
@@ -61,19 +62,19 @@ void readerPass(Run& run, bool second) {
   doEvents(run);
   if (run.lastStatus != 0 || vbTrim(bcut(run.regBuf, card::kIdPos, 1)) < "A") {
     if (anotherPass) return;
-    writeTextFile(run, result, std::to_string(run.lastStatus));
+    writeTextFile(run.files(), result, std::to_string(run.lastStatus));
     UnloadMe_End(run);
   }
 
   const std::string record = bcut(run.regBuf, 1, card::kBasicLength);
-  writeTextFile(run, result, record + std::string(14, ' '));
+  writeTextFile(run.files(), result, record + std::string(14, ' '));
 
   const std::string id = bcut(record, card::kIdPos, card::kIdWidth);
   if (vbLen(vbTrim(id)) != 10) return;
-  showWaiting(run, second ? b5("請稍候: ") + portText(run.openPort) : b5("請稍候 ") + portText(port));
+  showWaiting(run, second ? b5("請稍候: ") + portText(run.reader.openPort) : b5("請稍候 ") + portText(port));
   std::string log = Data6Times(run);
 
-  if (run.beginLink == 1) {
+  if (run.settings.beginLink == 1) {
     const std::string remaining = bcut(record, card::kRemainingPos, card::kRemainingWidth);
     const std::string validUntil = bcut(record, card::kValidPos, card::kValidWidth);
     std::string failedUpdate;
@@ -92,24 +93,25 @@ void readerPass(Run& run, bool second) {
     if (code == 4061) {
       run.card.csCloseCom();
       writeAutolink(run);
-      showRed(run, b5("網路不通") + portText(run.openPort) + portText(run.comPort), 15);
+      showRed(run, b5("網路不通") + portText(run.reader.openPort) + portText(run.reader.comPort), 15);
     } else if (code != 0) {
-      writeTextFile(run, "ErrUpdat",
+      writeTextFile(run.files(), "ErrUpdat",
                     bcut(record, card::kNamePos, 10) + "\r" + id + "\r" + failedUpdate);
       run.card.csCloseCom();
       showRed(run, b5("更新失敗 "), 20);
     }
   }
-  save1500file(run, id, record + "\r\n" + log);
+  if (int32_t code = save1500file(run.disk, run.settings.workDir, id, record + "\r\n" + log))
+    run.lastStatus = code;
 }
 
 }  // namespace
 
 void cmd_ReadF4(Run& run) {
   readerPass(run, false);
-  if (run.comPort > 0) {
+  if (run.reader.comPort > 0) {
     run.card.csCloseCom();
-    run.lastStatus = run.card.csOpenCom(run.comPort - 1);
+    run.lastStatus = run.card.csOpenCom(run.reader.comPort - 1);
     readerPass(run, true);
   }
   UnloadMe_End(run);

@@ -1,19 +1,20 @@
-#include "report.h"
+#include "card/report.h"
 
 #include <algorithm>
 #include <span>
 
-#include "archive.h"
-#include "cardrecord.h"
-#include "cp950.h"
-#include "dates.h"
-#include "errors.h"
-#include "files.h"
-#include "progress.h"
-#include "records.h"
-#include "reportlayout.h"
-#include "run.h"
-#include "vbtext.h"
+#include "store/store.h"
+#include "card/cardrecord.h"
+#include "platform/cp950.h"
+#include "card/dates.h"
+#include "card/errors.h"
+#include "frame/files.h"
+#include "frame/progress.h"
+#include "card/records.h"
+#include "card/reportlayout.h"
+#include "card/cardlib.h"
+#include "frame/run.h"
+#include "frame/vbtext.h"
 
 namespace card::report {
 namespace {
@@ -315,19 +316,20 @@ void organSection(Run& run) {
 // The plain mode: the six-visit summary replaces ReadF4.txt for the clinic
 // program and is archived under the holder's identity number.
 void saveRecentVisits(Run& run) {
-  const std::string result = run.workDir + kResultFile;
-  if (exists(run, result)) killFile(run, result);
+  const std::string result = run.settings.workDir + kResultFile;
+  if (exists(run.files(), result)) killFile(run.files(), result);
   const std::string summary = Data6Times(run);
-  writeTextFile(run, result, summary);
+  writeTextFile(run.files(), result, summary);
 
   // A summary made from a failed read (the reader is closed by then) or an
   // empty one would replace the holder's archived text with nothing useful.
-  if (run.readerClosed != 0 || vbTrim(summary).empty()) return;
+  if (run.reader.closed || vbTrim(summary).empty()) return;
   readShared(run, &CardLib::hisGetRegisterBasic, kBasicLength, "讀取基本資料");
   if (run.lastStatus != 0) return;
   const std::string id = bcut(run.regBuf, kIdPos, kIdWidth);
   if (vbLen(vbTrim(id)) != 10 || vbTrim(bcut(run.regBuf, kIdPos, 1)) < "A") return;
-  save1500file(run, id, summary);
+  if (int32_t code = save1500file(run.disk, run.settings.workDir, id, summary))
+    run.lastStatus = code;
 }
 
 std::string mode(const std::string& C) {
@@ -360,7 +362,7 @@ void command(Run& run) {
   run.lastStatus = status;
   // 0 no card, 1 a card not yet authenticated with the SAM: nothing to read.
   if (status < 2) {
-    writeTextFile(run, run.workDir + kResultFile, b5("無健保卡 或 健保卡尚未認證"));
+    writeTextFile(run.files(), run.settings.workDir + kResultFile, b5("無健保卡 或 健保卡尚未認證"));
     UnloadMe_End(run);
   }
 
@@ -370,9 +372,8 @@ void command(Run& run) {
   if (mode == "1") {
     run.screen.caption("vexa5", b5("健保IC卡卡片內容"));
     loadAll(run);
-    if (run.readerClosed == 0) {
-      run.readerClosed = 1;
-      run.lastStatus = run.card.csCloseCom();
+    if (!run.reader.closed) {
+      run.lastStatus = run.reader.close();
       msg4apierr(run, static_cast<int16_t>(run.lastStatus), "");
     }
     // The report stays open for the operator; closing it ends the run.

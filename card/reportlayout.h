@@ -4,7 +4,7 @@
 // positions and widths.
 #pragma once
 
-#include "cardrecord.h"
+#include "card/cardrecord.h"
 
 namespace card::report {
 

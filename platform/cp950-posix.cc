@@ -1,7 +1,7 @@
 // CP950 conversion through ICU's "windows-950-2000" table. ICU resynchronises
 // after an invalid pair differently from Windows, so the byte walk that decides
 // where a character ends is done here and ICU converts one character at a time.
-#include "cp950.h"
+#include "platform/cp950.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>

@@ -3,8 +3,8 @@
 // card's replies and data files are Big5 regardless.
 #include <windows.h>
 
-#include "cp950.h"
-#include "cp950-win32.h"
+#include "platform/cp950.h"
+#include "platform/cp950-win32.h"
 
 namespace cp950 {
 namespace {

@@ -28,6 +28,12 @@ inline bool isTrail(unsigned char c) {
   return (c >= 0x40 && c <= 0x7E) || (c >= 0xA1 && c <= 0xFE);
 }
 
+// Bytes of the character that starts at byte i: 2 for a lead byte with a byte
+// after it, else 1 (a lead byte at the end is half a character).
+inline size_t charBytes(std::string_view s, size_t i) {
+  return isLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+}
+
 }  // namespace cp950
 
 // A UTF-8 literal of the program's own texts, as CP950 bytes.

@@ -1,4 +1,4 @@
-#include "cp950.h"
+#include "platform/cp950.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform.h"
+#include "platform/platform.h"
 
 // Howard Hinnant's civil-date algorithms: exact over the whole Gregorian range.
 int64_t daysFromCivil(int y, int m, int d) {

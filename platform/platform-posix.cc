@@ -14,10 +14,10 @@
 #include <fstream>
 #include <thread>
 
-#include "cp950.h"
-#include "platform.h"
-#include "profile.h"
-#include "wildcard.h"
+#include "platform/cp950.h"
+#include "platform/platform.h"
+#include "platform/profile.h"
+#include "platform/wildcard.h"
 
 namespace fs = std::filesystem;
 

@@ -11,10 +11,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "cp950-win32.h"
-#include "cp950.h"
-#include "platform.h"
-#include "wildcard.h"
+#include "platform/cp950-win32.h"
+#include "platform/cp950.h"
+#include "platform/platform.h"
+#include "platform/wildcard.h"
 
 namespace {
 

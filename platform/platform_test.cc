@@ -1,6 +1,6 @@
 // The real disk and system of the platform the test runs on: both platforms
 // must behave alike, since nothing above platform/ knows which one it is.
-#include "platform.h"
+#include "platform/platform.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <random>
 #include <sstream>
 
-#include "cp950.h"
+#include "platform/cp950.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "profile.h"
+#include "platform/profile.h"
 
 namespace {
 

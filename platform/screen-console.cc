@@ -2,9 +2,9 @@
 // waits are real, and a message box takes its default button.
 #include <cstdio>
 
-#include "cp950.h"
-#include "platform.h"
-#include "screen.h"
+#include "platform/cp950.h"
+#include "platform/platform.h"
+#include "platform/screen.h"
 
 namespace {
 

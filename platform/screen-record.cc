@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <sstream>
 
-#include "cp950.h"
-#include "platform.h"
-#include "screen.h"
+#include "platform/cp950.h"
+#include "platform/platform.h"
+#include "platform/screen.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <array>
 
-#include "cp950-win32.h"
-#include "platform.h"
-#include "screen.h"
+#include "platform/cp950-win32.h"
+#include "platform/platform.h"
+#include "platform/screen.h"
 
 namespace {
 

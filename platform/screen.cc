@@ -1,6 +1,6 @@
-#include "screen.h"
+#include "platform/screen.h"
 
-#include "platform.h"
+#include "platform/platform.h"
 
 std::unique_ptr<Screen> makeScreen(System& sys, const std::string& startFolder) {
   std::string ui = sys.env("IC_UI").value_or("");

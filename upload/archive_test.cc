@@ -1,17 +1,26 @@
-#include "archive.h"
+#include "upload/archive.h"
+#include "store/store.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "cp950.h"
-#include "fakes.h"
-#include "files.h"
-#include "vbtext.h"
+#include "platform/cp950.h"
+#include "tests/support/fakes.h"
+#include "frame/files.h"
+#include "frame/vbtext.h"
 
 namespace {
 
 std::string key(int i) { return "A" + zeroPad(i, 9); }
+
+// The stores as the card verbs call them: a failure lands in lastStatus.
+void save1500(::Run& run, const std::string& k, const std::string& text) {
+  if (int32_t code = save1500file(run.disk, run.settings.workDir, k, text)) run.lastStatus = code;
+}
+void save3000(::Run& run, const std::string& k, const std::string& text) {
+  save3000file(run.disk, run.settings.workDir, k, text);
+}
 
 std::string record(const std::string& k, const std::string& text, size_t size) {
   std::string r = k + text;
@@ -70,38 +79,38 @@ TEST_F(IndexSearch, AKeyCountsOnlyWhereAnEntryStarts) {
       "xxxxxA1234"
       "56789yyyyy"
       "A123456789";
-  EXPECT_EQ(indexSearch(run, "w:\\i", "A123456789", 10), 3);
-  EXPECT_EQ(indexSearch(run, "w:\\i", "56789yyyyy", 10), 2);
-  EXPECT_EQ(indexSearch(run, "w:\\i", "A12345678 ", 10), 0);
+  EXPECT_EQ(indexSearch(run.disk, "w:\\i", "A123456789", 10), 3);
+  EXPECT_EQ(indexSearch(run.disk, "w:\\i", "56789yyyyy", 10), 2);
+  EXPECT_EQ(indexSearch(run.disk, "w:\\i", "A12345678 ", 10), 0);
   // A key shorter than an entry still matches the entry's start.
-  EXPECT_EQ(indexSearch(run, "w:\\i", "xxxxx", 10), 1);
+  EXPECT_EQ(indexSearch(run.disk, "w:\\i", "xxxxx", 10), 1);
 }
 
 TEST_F(IndexSearch, EntryNumbersRunOnAcrossBlocks) {
   for (int i = 1; i <= 1300; ++i) file("i") += key(i);
-  EXPECT_EQ(indexSearch(run, "w:\\i", key(1), 10), 1);
-  EXPECT_EQ(indexSearch(run, "w:\\i", key(600), 10), 600);
-  EXPECT_EQ(indexSearch(run, "w:\\i", key(601), 10), 601);
-  EXPECT_EQ(indexSearch(run, "w:\\i", key(1300), 10), 1300);
-  EXPECT_EQ(indexSearch(run, "w:\\i", key(1301), 10), 0);
+  EXPECT_EQ(indexSearch(run.disk, "w:\\i", key(1), 10), 1);
+  EXPECT_EQ(indexSearch(run.disk, "w:\\i", key(600), 10), 600);
+  EXPECT_EQ(indexSearch(run.disk, "w:\\i", key(601), 10), 601);
+  EXPECT_EQ(indexSearch(run.disk, "w:\\i", key(1300), 10), 1300);
+  EXPECT_EQ(indexSearch(run.disk, "w:\\i", key(1301), 10), 0);
 }
 
 TEST_F(IndexSearch, AnEntryAcrossTwoBlocksIsNotFound) {
   // 7-byte entries: entry 858 starts at byte 5999 and runs into the second block.
   for (int i = 1; i <= 900; ++i) file("i") += "K" + zeroPad(i, 6);
-  EXPECT_EQ(indexSearch(run, "w:\\i", "K000857", 7), 857);
-  EXPECT_EQ(indexSearch(run, "w:\\i", "K000858", 7), 0);
-  EXPECT_EQ(indexSearch(run, "w:\\i", "K000859", 7), 859);
+  EXPECT_EQ(indexSearch(run.disk, "w:\\i", "K000857", 7), 857);
+  EXPECT_EQ(indexSearch(run.disk, "w:\\i", "K000858", 7), 0);
+  EXPECT_EQ(indexSearch(run.disk, "w:\\i", "K000859", 7), 859);
 }
 
 TEST_F(IndexSearch, NothingToFind) {
-  EXPECT_EQ(indexSearch(run, "w:\\missing", key(1), 10), 0);
+  EXPECT_EQ(indexSearch(run.disk, "w:\\missing", key(1), 10), 0);
   file("i") = key(1) + key(2);
-  EXPECT_EQ(indexSearch(run, "w:\\i", "", 10), 0);
-  EXPECT_EQ(indexSearch(run, "w:\\i", key(1) + "A", 10), 0);
-  EXPECT_EQ(indexSearch(run, "w:\\i", key(1), 0), 0);
+  EXPECT_EQ(indexSearch(run.disk, "w:\\i", "", 10), 0);
+  EXPECT_EQ(indexSearch(run.disk, "w:\\i", key(1) + "A", 10), 0);
+  EXPECT_EQ(indexSearch(run.disk, "w:\\i", key(1), 0), 0);
   file("e") = "";
-  EXPECT_EQ(indexSearch(run, "w:\\e", key(1), 10), 0);
+  EXPECT_EQ(indexSearch(run.disk, "w:\\e", key(1), 10), 0);
 }
 
 // ---- the card-read store
@@ -109,22 +118,22 @@ TEST_F(IndexSearch, NothingToFind) {
 using CardReads = Archive;
 
 TEST_F(CardReads, NoStoreOrNoIndexStoresNothing) {
-  save1500file(run, key(1), "text");
+  save1500(run, key(1), "text");
   EXPECT_FALSE(has("ic\\dataZ"));
   EXPECT_FALSE(has("ic\\dataZ.ind"));
   file("ic\\dataZ") = "";
-  save1500file(run, key(1), "text");
+  save1500(run, key(1), "text");
   EXPECT_EQ(file("ic\\dataZ"), "");
   EXPECT_FALSE(has("ic\\dataZ.ind"));
 }
 
 TEST_F(CardReads, ANewKeyBecomesTheNextRecordAndTheSameKeyIsReplaced) {
   stores({card(key(1), "one")});
-  save1500file(run, key(2), "two");
+  save1500(run, key(2), "two");
   EXPECT_EQ(file("ic\\dataZ"), card(key(1), "one") + card(key(2), "two"));
   EXPECT_EQ(file("ic\\dataZ.ind"), key(1) + key(2));
-  save1500file(run, key(2), "second");
-  save1500file(run, key(1), "");
+  save1500(run, key(2), "second");
+  save1500(run, key(1), "");
   EXPECT_EQ(file("ic\\dataZ"), card(key(1), "") + card(key(2), "second"));
   EXPECT_EQ(file("ic\\dataZ.ind"), key(1) + key(2));
   EXPECT_EQ(run.lastStatus, 0);
@@ -132,16 +141,16 @@ TEST_F(CardReads, ANewKeyBecomesTheNextRecordAndTheSameKeyIsReplaced) {
 
 TEST_F(CardReads, TheTextIsCutAtItsByteWidthNeverInsideACharacter) {
   stores({});
-  save1500file(run, key(1), std::string(1489, 'a') + b5("中文"));
+  save1500(run, key(1), std::string(1489, 'a') + b5("中文"));
   EXPECT_EQ(file("ic\\dataZ"), key(1) + std::string(1489, 'a') + " ");
-  save1500file(run, key(1), std::string(1488, 'a') + b5("中文"));
+  save1500(run, key(1), std::string(1488, 'a') + b5("中文"));
   EXPECT_EQ(file("ic\\dataZ"), key(1) + std::string(1488, 'a') + b5("中"));
 }
 
 TEST_F(CardReads, AShortKeyIsStoredBlankPaddedAndFoundAgain) {
   stores({});
-  save1500file(run, "A12345", "x");
-  save1500file(run, "A12345", "y");
+  save1500(run, "A12345", "x");
+  save1500(run, "A12345", "y");
   EXPECT_EQ(file("ic\\dataZ"), card("A12345    ", "y"));
   EXPECT_EQ(file("ic\\dataZ.ind"), "A12345    ");
 }
@@ -149,12 +158,12 @@ TEST_F(CardReads, AShortKeyIsStoredBlankPaddedAndFoundAgain) {
 TEST_F(CardReads, AKeyAcrossTwoEntriesNoLongerUnsettlesTheIndex) {
   // Keys 1 and 2 hold "A123456789" across their boundary.
   stores({card("xxxxxA1234", "p"), card("56789yyyyy", "q")});
-  save1500file(run, "A123456789", "new");
+  save1500(run, "A123456789", "new");
   EXPECT_EQ(file("ic\\dataZ.ind"),
             "xxxxxA1234"
             "56789yyyyy"
             "A123456789");
-  save1500file(run, "A123456789", "again");
+  save1500(run, "A123456789", "again");
   EXPECT_EQ(file("ic\\dataZ"),
             card("xxxxxA1234", "p") + card("56789yyyyy", "q") + card("A123456789", "again"));
 }
@@ -176,7 +185,7 @@ TEST_F(CardReads, OutOfStepTheIndexIsDeletedAndTheStoreIsNotTouched) {
   for (const Case& c : cases) {
     file("ic\\dataZ") = c.store;
     file("ic\\dataZ.ind") = c.index;
-    save1500file(run, key(2), "new");
+    save1500(run, key(2), "new");
     EXPECT_FALSE(has("ic\\dataZ.ind")) << c.what;
     EXPECT_EQ(file("ic\\dataZ"), c.store) << c.what;
   }
@@ -191,13 +200,13 @@ TEST_F(CardReads, AFullStoreRefusesANewKeyButTakesAKnownOne) {
   }
   file("ic\\dataZ") = store;
   file("ic\\dataZ.ind") = index;
-  save1500file(run, key(99999), "new");
+  save1500(run, key(99999), "new");
   EXPECT_EQ(run.lastStatus, 6);
   EXPECT_EQ(file("ic\\dataZ").size(), store.size());
   EXPECT_EQ(file("ic\\dataZ.ind"), index);
 
   run.lastStatus = 0;
-  save1500file(run, key(kArchiveMaxRecords), "last");
+  save1500(run, key(kArchiveMaxRecords), "last");
   EXPECT_EQ(run.lastStatus, 0);
   EXPECT_EQ(file("ic\\dataZ").substr(store.size() - kCardReadRecord),
             card(key(kArchiveMaxRecords), "last"));
@@ -212,10 +221,10 @@ TEST_F(CardReads, AFullStoreRefusesANewKeyButTakesAKnownOne) {
 TEST_F(CardReads, AFailingWriteIsPassedOnFromTheCardReadStoreOnly) {
   stores({card(key(1), "a")}, {treat(key(1), "t")});
   f.disk.folders = {};  // the disk refuses every write into ic\ from here on
-  save1500file(run, key(1), "b");
+  save1500(run, key(1), "b");
   EXPECT_EQ(run.lastStatus, kErrFileAccess);
   run.lastStatus = 0;
-  save3000file(run, key(1), "u");
+  save3000(run, key(1), "u");
   EXPECT_EQ(run.lastStatus, 0);
   EXPECT_EQ(file("ic\\dataZ2"), treat(key(1), "t"));
 }
@@ -226,8 +235,8 @@ using Treatments = Archive;
 
 TEST_F(Treatments, NewTextFollowsTheOldWithoutItsTrailingBlanks) {
   stores({}, {});
-  save3000file(run, key(1), "first  ");
-  save3000file(run, key(1), "second");
+  save3000(run, key(1), "first  ");
+  save3000(run, key(1), "second");
   EXPECT_EQ(file("ic\\dataZ2"), treat(key(1), "firstsecond"));
   EXPECT_EQ(file("ic\\dataZ2.ind"), key(1));
   EXPECT_EQ(file("ic\\dataZ"), "");  // the card-read store is another store
@@ -235,20 +244,20 @@ TEST_F(Treatments, NewTextFollowsTheOldWithoutItsTrailingBlanks) {
 
 TEST_F(Treatments, OnlyTheNewest2990BytesAreKept) {
   stores({}, {});
-  save3000file(run, key(1), std::string(2000, 'a'));
-  save3000file(run, key(1), std::string(1500, 'b'));
+  save3000(run, key(1), std::string(2000, 'a'));
+  save3000(run, key(1), std::string(1500, 'b'));
   EXPECT_EQ(file("ic\\dataZ2"), key(1) + std::string(1490, 'a') + std::string(1500, 'b'));
 
   // A character that does not fit whole is left out.
   std::string chinese;
   for (int i = 0; i < 1000; ++i) chinese += b5("中");
-  save3000file(run, key(2), chinese);
-  save3000file(run, key(2), std::string(991, 'x'));
+  save3000(run, key(2), chinese);
+  save3000(run, key(2), std::string(991, 'x'));
   EXPECT_EQ(file("ic\\dataZ2").substr(kTreatmentRecord),
             key(2) + chinese.substr(2) + std::string(991, 'x') + " ");
 
   // A first text longer than the field keeps its end too.
-  save3000file(run, key(3), std::string(10, 'o') + std::string(2990, 'n'));
+  save3000(run, key(3), std::string(10, 'o') + std::string(2990, 'n'));
   EXPECT_EQ(file("ic\\dataZ2").substr(2 * kTreatmentRecord), key(3) + std::string(2990, 'n'));
 }
 
@@ -390,8 +399,8 @@ TEST_F(DataCase, ShowsBothStoresAndTheFurtherTextInTheMainWindow) {
                 "list|" + b5("治療"), "waiting|" + k + "get ",
                 "list|=======================================", "list|report 1", "list|report 2",
                 "close-waiting", "show|vexa5"}));
-  EXPECT_EQ(run.shownWindow, "vexa5");
-  EXPECT_EQ(run.readerClosed, 1);
+  EXPECT_EQ(run.win.shownWindow, "vexa5");
+  EXPECT_TRUE(run.reader.closed);
 }
 
 TEST_F(DataCase, AKeyHeldOnlyForTreatmentsIsNoCardRecord) {

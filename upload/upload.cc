@@ -1,18 +1,19 @@
-#include "upload.h"
+#include "upload/upload.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string_view>
 
-#include "cp950.h"
-#include "dates.h"
-#include "errors.h"
-#include "files.h"
-#include "progress.h"
-#include "records.h"
-#include "run.h"
-#include "vbtext.h"
+#include "platform/cp950.h"
+#include "card/dates.h"
+#include "card/errors.h"
+#include "frame/files.h"
+#include "frame/progress.h"
+#include "card/records.h"
+#include "card/cardlib.h"
+#include "frame/run.h"
+#include "frame/vbtext.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ int64_t sourceRecordCount(int64_t length) {
 // Creates a folder of the working folder when it is missing: an upload the
 // insurer has accepted must reach the archive, the receipt copy and the register.
 void ensureFolder(Run& run, const char* name) {
-  const std::string path = run.workDir + name;
+  const std::string path = run.settings.workDir + name;
   if (!run.disk.isFolder(path) && !run.disk.makeFolder(path)) run.lastStatus = kErrPathNotFound;
 }
 
@@ -55,8 +56,8 @@ bool appendRecords(Run& run, const std::string& path, long recordSize, const std
 
 // Step 6: the matching visit records of UpLoadA.txt go into this month's archive.
 void archiveSource(Run& run, const std::string& uploadTime) {
-  const std::string source = run.workDir + kUploadSource;
-  const std::string monthly = run.workDir + kArchivePrefix + DateMth(run.clock.now());
+  const std::string source = run.settings.workDir + kUploadSource;
+  const std::string monthly = run.settings.workDir + kArchivePrefix + DateMth(run.clock.now());
   const int64_t records = sourceRecordCount(run.disk.length(source).value_or(0));
   for (int64_t first = 0; first < records; first += archive::kRecordsPerPiece) {
     const int64_t n = std::min<int64_t>(archive::kRecordsPerPiece, records - first);
@@ -82,23 +83,22 @@ bool writeBytes(Run& run, const std::string& path, const std::string& data) {
 // Step 7: UpLoadA.txt becomes UpLoadA.bak. It is deleted only when the copy
 // exists, so the day's records are never lost.
 void backUpSource(Run& run) {
-  const std::string source = run.workDir + kUploadSource;
-  const std::string bak = run.workDir + kUploadBak;
-  bool saved = run.disk.exists(source) ? copyFile(run, source, bak) : writeBytes(run, bak, "");
-  if (saved && run.disk.exists(source)) killFile(run, source);
+  const std::string source = run.settings.workDir + kUploadSource;
+  const std::string bak = run.settings.workDir + kUploadBak;
+  bool saved = run.disk.exists(source) ? copyFile(run.files(), source, bak) : writeBytes(run, bak, "");
+  if (saved && run.disk.exists(source)) killFile(run.files(), source);
 }
 
 // Every path closes the reader before it writes UpLoad.err.
 void closeReader(Run& run) {
-  run.card.csCloseCom();
-  run.readerClosed = 1;
+  run.reader.close();
 }
 
 [[noreturn]] void uploadRefused(Run& run, int16_t code) {
   closeReader(run);
   closeWaiting(run);
   showRed(run, b5("上傳 錯誤代碼: ") + std::to_string(code), 10);
-  writeTextFile(run, run.workDir + kUploadErr, uploadFailureText(code, run.lastError));
+  writeTextFile(run.files(), run.settings.workDir + kUploadErr, uploadFailureText(code, run.lastError));
   UnloadMe_End(run);
 }
 
@@ -194,12 +194,12 @@ std::string receiptCopyName(const std::string& receiptBuf) {
 
 void cmd_UpLoadData(Run& run) {
   // 1. Nothing to send.
-  const std::string xml = run.workDir + kUploadXml;
+  const std::string xml = run.settings.workDir + kUploadXml;
   if (!run.disk.exists(xml)) {
     closeReader(run);
     closeWaiting(run);
     showRed(run, b5("每日上傳 無資料 "), 6);
-    writeTextFile(run, run.workDir + kUploadErr, b5("無資料"));
+    writeTextFile(run.files(), run.settings.workDir + kUploadErr, b5("無資料"));
     UnloadMe_End(run);
   }
 
@@ -220,19 +220,19 @@ void cmd_UpLoadData(Run& run) {
     uploadRefused(run, code);
 
   // 5-7. The day's records into the monthly archive, the source kept as .bak.
-  if (run.disk.exists(run.workDir + kUploadErr)) killFile(run, run.workDir + kUploadErr);
+  if (run.disk.exists(run.settings.workDir + kUploadErr)) killFile(run.files(), run.settings.workDir + kUploadErr);
   ensureFolder(run, kUploadFolder);
   archiveSource(run, cut(buf, receipt::kUploadTime));
   backUpSource(run);
 
   // 8-10. The report for the clinic program, and its copy for this receipt.
   closeReader(run);
-  writeTextFile(run, run.workDir + kUploadErr, uploadReport(buf, count, size));
+  writeTextFile(run.files(), run.settings.workDir + kUploadErr, uploadReport(buf, count, size));
   ensureFolder(run, kSignFolder);
-  copyFile(run, run.workDir + kUploadErr, run.workDir + kReceiptCopyPrefix + receiptCopyName(buf));
+  copyFile(run.files(), run.settings.workDir + kUploadErr, run.settings.workDir + kReceiptCopyPrefix + receiptCopyName(buf));
 
   // 11. One line in the register.
-  appendRecords(run, run.workDir + kUploadRegister, reg::kLineSize, registerLine(buf, count, xmlSize));
+  appendRecords(run, run.settings.workDir + kUploadRegister, reg::kLineSize, registerLine(buf, count, xmlSize));
 
   // 12. Done; the portal page when the setting allows.
   showWaiting(run, b5("上傳 完成"));

@@ -1,13 +1,13 @@
-#include "upload.h"
+#include "upload/upload.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 
-#include "cp950.h"
-#include "fakecard.h"
-#include "fakes.h"
+#include "platform/cp950.h"
+#include "tests/support/fakecard.h"
+#include "tests/support/fakes.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ struct UploadRun : ::testing::Test {
     uploads.clear();
     uploadAnswer = 0;
     receiptReply = kReceipt;
-    run.workDir = "w:\\";
+    run.settings.workDir = "w:\\";
     run.C = "/UpLoadData3";
     screen.wait = false;
     disk.files["w:\\UpLoadA.XML"] = "<xml/>";

@@ -1,16 +1,17 @@
-#include "dental.h"
+#include "visit/dental.h"
 
 #include <string_view>
 
-#include "cardrecord.h"
-#include "cp950.h"
-#include "dates.h"
-#include "errors.h"
-#include "files.h"
-#include "progress.h"
-#include "records.h"
-#include "run.h"
-#include "vbtext.h"
+#include "card/cardrecord.h"
+#include "platform/cp950.h"
+#include "card/dates.h"
+#include "card/errors.h"
+#include "frame/files.h"
+#include "frame/progress.h"
+#include "card/records.h"
+#include "card/cardlib.h"
+#include "frame/run.h"
+#include "frame/vbtext.h"
 
 namespace {
 
@@ -73,10 +74,7 @@ void clearRegBuf(Run& run) { run.regBuf.assign(run.regBuf.size(), ' '); }
 // Hands the run over to a window the operator closes; the card work is over,
 // so the reader is given back now rather than held while the window is open.
 void handOver(Run& run, const std::string& window) {
-  if (run.readerClosed == 0) {
-    run.readerClosed = 1;
-    run.card.csCloseCom();
-  }
+  run.reader.closeOnce();
   showWindow(run, window);
 }
 
@@ -113,21 +111,20 @@ std::string scalingNote(const std::string& orderTime, const DateTime& today) {
 
 void cmd_DentalTreat(Run& run) {
   const DentalArgs args = dentalArgs(run.C);
-  const std::string result = run.workDir + "ReadF4.txt";
-  const std::string dump = run.workDir + "Readf4";
-  if (exists(run, result)) killFile(run, result);
+  const std::string result = run.settings.workDir + "ReadF4.txt";
+  const std::string dump = run.settings.workDir + "Readf4";
+  if (exists(run.files(), result)) killFile(run.files(), result);
   // A dump is written only when there are orders: one left by an earlier run
   // would pass another patient's orders for this one's.
-  if (exists(run, dump)) killFile(run, dump);
+  if (exists(run.files(), dump)) killFile(run.files(), dump);
 
   const int16_t status = run.card.hisGetCardStatus(kProfessionalCard);
   run.lastStatus = status;
   if (status < kPinVerified || status == kStatusUnusable) {
     const std::string refusal = b5("需使用醫師卡");
-    writeTextFile(run, result, refusal);
+    writeTextFile(run.files(), result, refusal);
     showMessage(run, refusal);
-    run.readerClosed = 1;
-    run.card.csCloseCom();
+    run.reader.close();
     UnloadMe_End(run);
   }
 
@@ -187,28 +184,28 @@ void cmd_DentalTreat(Run& run) {
     for (int k = 0; k < kVisitSlots; ++k)
       summary += bcut(run.regBuf, diagnosisByte(k, kDiagnosisTime), kDiagnosisTimeWidth) +
                  bcut(run.regBuf, diagnosisByte(k, kDiagnosisMain), kDiagnosisMainWidth);
-    writeTextFile(run, dump, outpatient + summary);
+    writeTextFile(run.files(), dump, outpatient + summary);
 
     if (args.mode == "0") {
       run.screen.placeMain(kDentalLeft, kDentalTop, kDentalListWidth + kMainExtraWidth,
                            kDentalListHeight + kMainExtraHeight);
       run.screen.hideMessage();
-      run.messageShown = false;
-      writeTextFile(run, result, listing);
+      run.win.messageShown = false;
+      writeTextFile(run.files(), result, listing);
       handOver(run, "vexa5");
       return;
     }
     if (args.mode == "1") {
       if (note.empty()) note = b5("無洗牙紀錄");
       showMessage(run, note);
-      writeTextFile(run, result, listing);
+      writeTextFile(run.files(), result, listing);
       handOver(run, "vexahca");
       return;
     }
   }
 
   if (args.mode == "2" && !args.file.empty())
-    writeTextFile(run, args.file, id + "\r\n" + listing);
-  writeTextFile(run, result, listing);
+    writeTextFile(run.files(), args.file, id + "\r\n" + listing);
+  writeTextFile(run.files(), result, listing);
   UnloadMe_End(run);
 }

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 struct Run;
 

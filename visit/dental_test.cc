@@ -1,13 +1,13 @@
-#include "dental.h"
+#include "visit/dental.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 
-#include "cardrecord.h"
-#include "cp950.h"
-#include "fakes.h"
+#include "card/cardrecord.h"
+#include "platform/cp950.h"
+#include "tests/support/fakes.h"
 
 namespace {
 
@@ -122,8 +122,8 @@ TEST_F(DentalRun, ModeOneShowsTheNoteOfTheFirstTreatmentScalingAndReturns) {
   cmd_DentalTreat(f.run);  // returns: the message window carries the run on
   EXPECT_TRUE(shown("message|" + b5("115年06月08日 6 月前")));
   EXPECT_TRUE(shown("show|vexahca"));
-  EXPECT_EQ(f.run.readerClosed, 1);
-  EXPECT_EQ(f.run.shownWindow, "vexahca");
+  EXPECT_TRUE(f.run.reader.closed);
+  EXPECT_EQ(f.run.win.shownWindow, "vexahca");
   const std::string& listing = f.disk.files["w:\\ReadF4.txt"];
   EXPECT_EQ(std::count(listing.begin(), listing.end(), '\n'), 3);
 }
@@ -133,7 +133,7 @@ TEST_F(DentalRun, AnyOtherModeEndsTheRunAndTheProfessionalCardIsNeeded) {
   fake::orders = order("1150608110000", "3", "91004C");
   EXPECT_THROW(cmd_DentalTreat(f.run), EndOfRun);
   EXPECT_TRUE(f.disk.files.count("w:\\Readf4"));
-  EXPECT_EQ(f.run.shownWindow, "");
+  EXPECT_EQ(f.run.win.shownWindow, "");
 
   for (int status : {0, 1, 2, 9}) {
     fake::status = status;

@@ -1,18 +1,18 @@
-#include "prevent.h"
+#include "visit/prevent.h"
 
 #include <array>
 #include <vector>
 
-#include "cardlib.h"
-#include "cardrecord.h"
-#include "cp950.h"
-#include "dates.h"
-#include "errors.h"
-#include "files.h"
-#include "progress.h"
-#include "records.h"
-#include "run.h"
-#include "vbtext.h"
+#include "card/cardlib.h"
+#include "card/cardrecord.h"
+#include "platform/cp950.h"
+#include "card/dates.h"
+#include "card/errors.h"
+#include "frame/files.h"
+#include "frame/progress.h"
+#include "card/records.h"
+#include "frame/run.h"
+#include "frame/vbtext.h"
 
 namespace {
 
@@ -30,17 +30,16 @@ constexpr int kRedSeconds = 6;
 // Lines 1-3 of icTreat.txt; lines the file does not have are empty.
 std::array<std::string, 3> treatLines(Run& run) {
   std::vector<std::string> lines;
-  readLines(run, run.workDir + "icTreat.txt", lines);
+  readLines(run.files(), run.settings.workDir + "icTreat.txt", lines);
   std::array<std::string, 3> out;
   for (size_t i = 0; i < out.size() && i < lines.size(); ++i) out[i] = lines[i];
   return out;
 }
 
-bool haveInput(Run& run) { return exists(run, run.workDir + "icTreat.txt"); }
+bool haveInput(Run& run) { return exists(run.files(), run.settings.workDir + "icTreat.txt"); }
 
 void closeReader(Run& run) {
-  run.readerClosed = 1;
-  run.card.csCloseCom();
+  run.reader.close();
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
-#include "prevent.h"
+#include "visit/prevent.h"
 
 #include <gtest/gtest.h>
 
-#include "cp950.h"
+#include "platform/cp950.h"
 
 namespace {
 

@@ -1,11 +1,12 @@
-#include "samsign.h"
+#include "visit/samsign.h"
 
 #include <cctype>
 
-#include "dates.h"
-#include "files.h"
-#include "regrecord.h"
-#include "run.h"
+#include "card/dates.h"
+#include "frame/files.h"
+#include "visit/regrecord.h"
+#include "card/cardlib.h"
+#include "frame/run.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ namespace {
 // so the folders are made rather than the write skipped.
 void makeFolders(Run& run) {
   for (const char* f : {"ic", "ic\\samsign"}) {
-    const std::string path = run.workDir + f;
+    const std::string path = run.settings.workDir + f;
     if (!run.disk.isFolder(path) && !run.disk.makeFolder(path)) run.lastStatus = kErrPathNotFound;
   }
 }
@@ -38,13 +39,13 @@ std::string samsignPath(Run& run, const std::string& time) {
   const std::string name = Date13Time(time);
   for (char c : name)
     if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.') return std::string();
-  return run.workDir + "ic\\samsign\\" + name;
+  return run.settings.workDir + "ic\\samsign\\" + name;
 }
 
 void writeLongBlock(Run& run, const std::string& path, const std::string& signature) {
   using namespace samsign;
   makeFolders(run);
-  writeTextFile(run, path,
+  writeTextFile(run.files(), path,
                 bcut(signature, 1, regrecord::kLongSignatureWidth) + kLongTag +
                     std::string(kLongPadWidth, ' '));
 }

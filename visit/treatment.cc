@@ -1,19 +1,19 @@
-#include "treatment.h"
+#include "visit/treatment.h"
 
 #include <vector>
 
-#include "archive.h"
-#include "cardlib.h"
-#include "cardrecord.h"
-#include "cp950.h"
-#include "errors.h"
-#include "files.h"
-#include "progress.h"
-#include "records.h"
-#include "regrecord.h"
-#include "run.h"
-#include "samsign.h"
-#include "vbtext.h"
+#include "store/store.h"
+#include "card/cardlib.h"
+#include "card/cardrecord.h"
+#include "platform/cp950.h"
+#include "card/errors.h"
+#include "frame/files.h"
+#include "frame/progress.h"
+#include "card/records.h"
+#include "visit/regrecord.h"
+#include "frame/run.h"
+#include "visit/samsign.h"
+#include "frame/vbtext.h"
 
 namespace {
 
@@ -55,14 +55,14 @@ struct Treatment {
 }  // namespace
 
 std::string getTreatTime(Run& run) {
-  return readBlock(run, run.workDir + "GetSeqN.txt", regrecord::kTimePos, regrecord::kTimeWidth);
+  return readBlock(run.files(), run.settings.workDir + "GetSeqN.txt", regrecord::kTimePos, regrecord::kTimeWidth);
 }
 
 void hisWriteTreatment(Run& run, const std::string& record) {
   using namespace regrecord;
   Treatment in;
   // Without the file nothing is written to the card.
-  if (!readLines(run, run.workDir + "icTreat.txt", in.lines)) return;
+  if (!readLines(run.files(), run.settings.workDir + "icTreat.txt", in.lines)) return;
 
   std::string time = in.line(kTime);
   if (blank(time)) time = bcut(record, kTimePos, kTimeWidth);
@@ -144,12 +144,12 @@ void hisWriteTreatment(Run& run, const std::string& record) {
   // Without a registration record the log still belongs to the holder written to.
   std::string key = bcut(record, kIdPos, kIdWidth);
   if (blank(key)) key = bcut(id, 1, kIdWidth);
-  save3000file(run, key, log);
+  save3000file(run.disk, run.settings.workDir, key, log);
 }
 
 void cmd_hisWriteTreatmentCode(Run& run) {
   Treatment in;
-  readLines(run, run.workDir + "icTreat.txt", in.lines);
+  readLines(run.files(), run.settings.workDir + "icTreat.txt", in.lines);
   const std::string basic = comaprecode(run, in.line(kId));
   hisWriteTreatment(run, bcut(basic, regrecord::kDirectPos, regrecord::kDirectWidth));
   UnloadMe_End(run);

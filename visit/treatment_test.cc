@@ -1,12 +1,12 @@
-#include "treatment.h"
+#include "visit/treatment.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "cp950.h"
-#include "fakes.h"
-#include "samsign.h"
+#include "platform/cp950.h"
+#include "tests/support/fakes.h"
+#include "visit/samsign.h"
 
 namespace {
 

@@ -1,18 +1,18 @@
-#include "writef2.h"
+#include "visit/writef2.h"
 
-#include "cardlib.h"
-#include "cardrecord.h"
-#include "cp950.h"
-#include "dates.h"
-#include "errors.h"
-#include "files.h"
-#include "progress.h"
-#include "records.h"
-#include "regrecord.h"
-#include "run.h"
-#include "samsign.h"
-#include "treatment.h"
-#include "vbtext.h"
+#include "card/cardlib.h"
+#include "card/cardrecord.h"
+#include "platform/cp950.h"
+#include "card/dates.h"
+#include "card/errors.h"
+#include "frame/files.h"
+#include "frame/progress.h"
+#include "card/records.h"
+#include "visit/regrecord.h"
+#include "frame/run.h"
+#include "visit/samsign.h"
+#include "visit/treatment.h"
+#include "frame/vbtext.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ constexpr const char* kCancelled = "2";
 constexpr size_t kInputBytes = 4096;
 
 bool has(const Run& run, const char* v) { return run.C.find(v) != std::string::npos; }
-std::string getSeqN(const Run& run) { return run.workDir + "GetSeqN.txt"; }
+std::string getSeqN(const Run& run) { return run.settings.workDir + "GetSeqN.txt"; }
 bool registered(int16_t code) { return code == 0 || code == kSameDayVisit; }
 
 std::string fitted(std::string s, size_t width) {
@@ -54,7 +54,7 @@ std::string identityOf(Run& run, const std::string& path) {
 [[noreturn]] void refuse(Run& run, const std::string& shown, const std::string& result) {
   closeWaiting(run);
   run.card.csCloseCom();
-  writeTextFile(run, getSeqN(run), result);
+  writeTextFile(run.files(), getSeqN(run), result);
   showRed(run, shown, 10);
   UnloadMe_End(run);
 }
@@ -109,7 +109,7 @@ std::string registerVisit(Run& run, const std::string& category, const std::stri
   } else {
     const std::string text = b5("未指定類別: ") + category;
     showMessage(run, text);
-    writeTextFile(run, getSeqN(run), text);
+    writeTextFile(run.files(), getSeqN(run), text);
     UnloadMe_End(run);
   }
 
@@ -141,20 +141,20 @@ std::string registerVisit(Run& run, const std::string& category, const std::stri
                              "1" + bcut(r.samId, 1, kSamIdWidth) + bcut(r.stamp, kStampWidth, 1);
 
   // The stamp files are written whatever the code: they show what the library left.
-  writeTextFile(run, run.workDir + "GetSeqN8.txt", r.stamp);
-  writeTextFile(run, run.workDir + "GetSeqN9.txt", run.regBuf);
+  writeTextFile(run.files(), run.settings.workDir + "GetSeqN8.txt", r.stamp);
+  writeTextFile(run.files(), run.settings.workDir + "GetSeqN9.txt", run.regBuf);
   run.lastStatus = r.code;
   const std::string failed = b5("取得就醫序號  失敗");
   if (registered(r.code)) {
-    writeTextFile(run, getSeqN(run), record);
-    killFile(run, input);
+    writeTextFile(run.files(), getSeqN(run), record);
+    killFile(run.files(), input);
   } else if (r.code == kNoVisitsLeft) {
     msg4apierr(run, r.code, failed);
-    writeTextFile(run, getSeqN(run), b5("就醫可用次數不足"));
-    killFile(run, input);
+    writeTextFile(run.files(), getSeqN(run), b5("就醫可用次數不足"));
+    killFile(run.files(), input);
   } else {
     // WriteF2.txt stays for the clinic program's next try.
-    writeTextFile(run, getSeqN(run), std::to_string(r.code));
+    writeTextFile(run.files(), getSeqN(run), std::to_string(r.code));
     run.card.csCloseCom();
     msg4apierr(run, r.code, failed);
   }
@@ -165,9 +165,9 @@ std::string registerVisit(Run& run, const std::string& category, const std::stri
 
 void cmd_WriteF2(Run& run) {
   const std::string category = categoryArgument(run.C);
-  const std::string input = run.workDir + "WriteF2.txt";
+  const std::string input = run.settings.workDir + "WriteF2.txt";
   std::string record;
-  if (!exists(run, input)) {
+  if (!exists(run.files(), input)) {
     run.card.csCloseCom();
     showRed(run, b5("無資料"), 6);
   } else {

@@ -1,11 +1,11 @@
-#include "writef2.h"
+#include "visit/writef2.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "cp950.h"
-#include "fakes.h"
+#include "platform/cp950.h"
+#include "tests/support/fakes.h"
 
 namespace {
 

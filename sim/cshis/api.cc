@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "cp950.h"
+#include "platform/cp950.h"
 
 namespace sim {
 namespace {

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "api.h"
-#include "cp950.h"
+#include "platform/cp950.h"
 #include "cshis.h"
 #include "replies.h"
 

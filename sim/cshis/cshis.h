@@ -2,7 +2,7 @@
 // with C linkage and undecorated names (__stdcall on 32-bit Windows).
 #pragma once
 
-#include "cshis_abi.h"
+#include "card/cshis_abi.h"
 
 #if defined(_WIN32)
 #if defined(CSHIS_BUILDING)

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "cp950.h"
+#include "platform/cp950.h"
 #include "host.h"
 
 namespace sim::host {

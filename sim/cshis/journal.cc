@@ -1,6 +1,6 @@
 #include "journal.h"
 
-#include "cp950.h"
+#include "platform/cp950.h"
 #include "host.h"
 
 namespace sim {

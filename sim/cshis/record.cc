@@ -1,6 +1,6 @@
 #include "record.h"
 
-#include "cp950.h"
+#include "platform/cp950.h"
 
 namespace sim {
 

@@ -15,7 +15,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cp950.h"
+#include "platform/cp950.h"
 #include "cshis.h"
 
 namespace simtest {

@@ -4,7 +4,7 @@
 // viewer's answers for keys it must not show.
 #include <algorithm>
 
-#include "e2e.h"
+#include "tests/e2e/e2e.h"
 
 using namespace e2e;
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "e2e.h"
+#include "tests/e2e/e2e.h"
 
 using namespace e2e;
 

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "cp950.h"
-#include "spawn.h"
+#include "platform/cp950.h"
+#include "tests/support/spawn.h"
 
 namespace e2e {
 

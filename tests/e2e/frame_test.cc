@@ -1,7 +1,7 @@
 // The run frame end to end: opening and closing the reader, the port rules,
 // "/ReName/", the update-only executable, a missing card library, and command
 // lines of any shape.
-#include "e2e.h"
+#include "tests/e2e/e2e.h"
 
 using namespace e2e;
 

@@ -1,7 +1,7 @@
 // Preventive care, allergies and the prevention registrations end to end: the
 // writers' argument fields as the card library receives them, their refusals
 // before the card is touched, their failures, and the registration list.
-#include "e2e.h"
+#include "tests/e2e/e2e.h"
 
 using namespace e2e;
 

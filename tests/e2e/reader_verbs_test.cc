@@ -1,7 +1,7 @@
 // The reader and card verbs end to end: card states, SAM authentication, PIN
 // entry, the reader's clock, the last visit, the last sequence number,
 // cancelling a registration, the online refresh and the emergency telephone.
-#include "e2e.h"
+#include "tests/e2e/e2e.h"
 
 using namespace e2e;
 

@@ -1,7 +1,7 @@
 // "/ReadF4" end to end: the card-holder record for the clinic program, the
 // answers for missing or unauthenticated cards, the second reader, the online
 // refresh of a used-up or expired card and its failures, and the archived read.
-#include "e2e.h"
+#include "tests/e2e/e2e.h"
 
 using namespace e2e;
 

@@ -1,7 +1,7 @@
 // Treatment writing end to end through "/hisWriteTreatmentCode": what reaches
 // the card, what is skipped, the prescription records behind the visit's
 // signature block and the treatment log in the card-record archive.
-#include "e2e.h"
+#include "tests/e2e/e2e.h"
 
 using namespace e2e;
 

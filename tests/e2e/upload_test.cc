@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <ctime>
 
-#include "e2e.h"
+#include "tests/e2e/e2e.h"
 
 using namespace e2e;
 

@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "e2e.h"
+#include "tests/e2e/e2e.h"
 
 using namespace e2e;
 using json = nlohmann::json;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "cardlib.h"
+#include "card/cardlib.h"
 
 namespace fakecard {
 

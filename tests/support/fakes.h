@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "cardlib.h"
-#include "platform.h"
-#include "profile.h"
-#include "run.h"
-#include "screen.h"
-#include "wildcard.h"
+#include "card/cardlib.h"
+#include "platform/platform.h"
+#include "platform/profile.h"
+#include "frame/run.h"
+#include "platform/screen.h"
+#include "platform/wildcard.h"
 
 // Files in memory, keyed by the path as the program spells it.
 struct FakeDisk : Disk {
@@ -197,5 +197,5 @@ struct FakeRun {
   FakeScreen screen;
   CardLib card;
   Run run{disk, clock, sys, screen, card};
-  FakeRun() { run.workDir = "w:\\"; }
+  FakeRun() { run.settings.workDir = "w:\\"; }
 };

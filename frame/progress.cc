@@ -1,10 +1,10 @@
-#include "progress.h"
+#include "frame/progress.h"
 
 #include <cmath>
 #include <cstdio>
 
-#include "cp950.h"
-#include "run.h"
+#include "platform/cp950.h"
+#include "frame/run.h"
 
 namespace {
 
@@ -13,24 +13,24 @@ namespace {
 void waitingTick(Run& run);
 
 [[noreturn]] void waitingCloseButton(Run& run) {
-  run.card.csCloseCom();
+  run.reader.close();
   closeWaiting(run);
   endProcess(run);
 }
 
 void waitingTick(Run& run) {
-  ++run.ticks;
-  run.waitingColour = run.waitingColour == Colour::Red ? Colour::Blue : Colour::Red;
-  run.screen.setWaitingColour(run.waitingColour);
-  if (run.ticks > kWatchdogTicks) waitingCloseButton(run);
+  ++run.win.ticks;
+  run.win.waitingColour = run.win.waitingColour == Colour::Red ? Colour::Blue : Colour::Red;
+  run.screen.setWaitingColour(run.win.waitingColour);
+  if (run.win.ticks > kWatchdogTicks) waitingCloseButton(run);
 }
 
 }  // namespace
 
 void loadWaiting(Run& run) {
-  if (run.waitingLoaded) return;
-  run.waitingLoaded = true;
-  run.nextTickMs = run.clock.steadyMs() + kTickMs;
+  if (run.win.waitingLoaded) return;
+  run.win.waitingLoaded = true;
+  run.win.nextTickMs = run.clock.steadyMs() + kTickMs;
   waitingTick(run);  // the load runs one tick at once
 }
 
@@ -43,12 +43,12 @@ void doEvents(Run& run) {
     }
   }
   int64_t now = run.clock.steadyMs();
-  while (run.waitingLoaded && now >= run.nextTickMs) {
-    run.nextTickMs += kTickMs;
+  while (run.win.waitingLoaded && now >= run.win.nextTickMs) {
+    run.win.nextTickMs += kTickMs;
     waitingTick(run);
   }
-  if (run.timer2Enabled && now >= run.nextTimer2Ms) {
-    run.nextTimer2Ms = now + kTimer2Ms;
+  if (run.win.timer2Enabled && now >= run.win.nextTimer2Ms) {
+    run.win.nextTimer2Ms = now + kTimer2Ms;
     Timer2_Timer(run);
   }
 }
@@ -56,29 +56,29 @@ void doEvents(Run& run) {
 void showWaiting(Run& run, const std::string& text) {
   loadWaiting(run);
   run.screen.showWaiting(text);
-  run.messageShown = false;
+  run.win.messageShown = false;
   doEvents(run);
 }
 
 void hideWaiting(Run& run) {
-  if (run.waitingLoaded) run.screen.hideWaiting();
+  if (run.win.waitingLoaded) run.screen.hideWaiting();
 }
 
 void closeWaiting(Run& run) {
-  if (!run.waitingLoaded) return;
-  run.waitingLoaded = false;
+  if (!run.win.waitingLoaded) return;
+  run.win.waitingLoaded = false;
   run.screen.closeWaiting();
 }
 
 void showMessage(Run& run, const std::string& text) {
   run.screen.showMessage(text);
-  run.messageShown = true;
+  run.win.messageShown = true;
   doEvents(run);
 }
 
 void showRed(Run& run, const std::string& text, int seconds) {
   run.screen.showRed(text, seconds);
-  run.messageShown = true;
+  run.win.messageShown = true;
   doEvents(run);
   if (run.screen.waits() && seconds > 0) {
     const int64_t end = run.clock.steadyMs() + int64_t{seconds} * 1000;
@@ -88,7 +88,7 @@ void showRed(Run& run, const std::string& text, int seconds) {
     }
   }
   run.screen.hideMessage();
-  run.messageShown = false;
+  run.win.messageShown = false;
 }
 
 void timedelay(Run& run, double seconds, const std::string& text) {
@@ -109,17 +109,15 @@ void endProcess(Run&) { throw EndOfRun{0}; }
 void UnloadMe_End(Run& run) {
   closeWaiting(run);
   doEvents(run);
-  if (run.readerClosed == 0) {
-    run.readerClosed = 1;
-    run.card.csCloseCom();
-  }
+  run.reader.closeOnce();
   run.screen.hideMain();
   endProcess(run);
 }
 
 void Form_Unload(Run& run) {
-  run.card.csCloseCom();
-  if (run.readerClosed == 0) UnloadMe_End(run);
+  // Closed without marking it: the common exit then closes it once more.
+  run.reader.port.csCloseCom();
+  if (!run.reader.closed) UnloadMe_End(run);
   endProcess(run);
 }
 
@@ -147,12 +145,12 @@ std::string formatSingle(double v) {
 }
 
 void showWindow(Run& run, const std::string& window) {
-  run.shownWindow = window;
+  run.win.shownWindow = window;
   run.screen.show(window);
 }
 
 void waitForWindows(Run& run) {
-  while (!run.shownWindow.empty() && run.screen.windowOpen(run.shownWindow)) {
+  while (!run.win.shownWindow.empty() && run.screen.windowOpen(run.win.shownWindow)) {
     doEvents(run);
     run.clock.sleepMs(20);
   }

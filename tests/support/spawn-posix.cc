@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "spawn.h"
+#include "tests/support/spawn.h"
 
 SpawnResult spawnAndWait(const std::string& program, const std::string& commandLine,
                          const std::string& folder,

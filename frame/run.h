@@ -8,12 +8,38 @@
 #include <string>
 #include <vector>
 
-#include "cardlib.h"
-#include "platform.h"
-#include "screen.h"
+#include "platform/platform.h"
+#include "platform/screen.h"
+#include "frame/files.h"
+#include "frame/reader.h"
+
+class CardLib;
+
+// The settings of the run (orvosys.ini, c:\orvo.ini, marker files).
+struct RunSettings {
+  std::string workDir;  // the working folder, always ending in "\"
+  std::string softAppHttp, softAppUrl, office, officeCode, hospDataType;
+  int16_t beginLink = 0;  // the setting beginlink: 1 refreshes a card online when needed
+};
+
+// The progress windows and the timers of the event pump.
+struct FrameWindows {
+  bool waitingLoaded = false;
+  bool messageShown = false;
+  int32_t ticks = 0;  // vexadc's Timer1 ticks, counted from its first load in the run
+  Colour waitingColour = Colour::Blue;
+  int64_t nextTickMs = 0;
+  std::string shownWindow;  // the window the run waits on, once the start-up is over
+  bool timer2Enabled = false;
+  int64_t nextTimer2Ms = 0;
+};
 
 struct Run {
-  Run(Disk& d, Clock& c, System& s, Screen& sc, CardLib& cl) : disk(d), clock(c), sys(s), screen(sc), card(cl) {}
+  // The card library is any ReaderPort; the template lets the frame name it
+  // without knowing it.
+  template <class Card>
+  Run(Disk& d, Clock& c, System& s, Screen& sc, Card& cl)
+      : disk(d), clock(c), sys(s), screen(sc), card(cl), reader(cl) {}
 
   Disk& disk;
   Clock& clock;
@@ -24,12 +50,8 @@ struct Run {
   std::string C;        // the command line, exactly as the clinic program passed it
   std::string exeName;  // the executable's base name
 
-  std::string workDir;  // the working folder, always ending in "\"
-  std::string softAppHttp, softAppUrl, office, officeCode, hospDataType;
-  int16_t openPort = 0;   // the reader's COM port (1-4); the library is given openPort - 1
-  int16_t comPort = 0;    // a second reader's port from "/COM1/".."/COM4/"; 0 when none
-  int16_t beginLink = 0;  // the setting beginlink: 1 refreshes a card online when needed
-  int16_t readerClosed = 0;
+  RunSettings settings;
+  Reader reader;
 
   // Every card-library code and every skipped failure lands here; not 0 means
   // the last step failed.
@@ -41,16 +63,9 @@ struct Run {
   int16_t regLen = 0;
 
   std::vector<std::string> list1;  // the main window's log list
+  FrameWindows win;
 
-  // The progress windows and the timers of the event pump.
-  bool waitingLoaded = false;
-  bool messageShown = false;
-  int32_t ticks = 0;  // vexadc's Timer1 ticks, counted from its first load in the run
-  Colour waitingColour = Colour::Blue;
-  int64_t nextTickMs = 0;
-  std::string shownWindow;  // the window the run waits on, once the start-up is over
-  bool timer2Enabled = false;
-  int64_t nextTimer2Ms = 0;
+  Files files() { return {disk, lastStatus}; }
 };
 
 // Ending the process. Procedures that end the run ("never returns") throw this;

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
-#include "cp950.h"
-#include "platform.h"
-#include "screen.h"
+#include "platform/cp950.h"
+#include "platform/platform.h"
+#include "platform/screen.h"
 
 namespace {
 

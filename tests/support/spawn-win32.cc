@@ -6,7 +6,7 @@
 #include <cwctype>
 #include <map>
 
-#include "spawn.h"
+#include "tests/support/spawn.h"
 
 namespace {
 

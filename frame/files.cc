@@ -1,7 +1,7 @@
-#include "files.h"
+#include "frame/files.h"
 
-#include "cp950.h"
-#include "run.h"
+#include "platform/cp950.h"
+#include "frame/run.h"
 
 namespace {
 
@@ -11,46 +11,46 @@ std::string folderOf(const std::string& path) {
   return p == std::string::npos ? std::string() : path.substr(0, p);
 }
 
-int32_t writeFailure(Run& run, const std::string& path) {
+int32_t writeFailure(Files run, const std::string& path) {
   std::string f = folderOf(path);
   return !f.empty() && !run.disk.isFolder(f) ? kErrPathNotFound : kErrFileAccess;
 }
 
 }  // namespace
 
-bool exists(Run& run, const std::string& path) { return run.disk.exists(path); }
+bool exists(Files run, const std::string& path) { return run.disk.exists(path); }
 
-bool writeTextFile(Run& run, const std::string& path, const std::string& text) {
+bool writeTextFile(Files run, const std::string& path, const std::string& text) {
   if (run.disk.write(path, text + "\r\n")) return true;
-  run.lastStatus = writeFailure(run, path);
+  run.status = writeFailure(run, path);
   return false;
 }
 
-std::string readBlock(Run& run, const std::string& path, int32_t start, int16_t length) {
+std::string readBlock(Files run, const std::string& path, int32_t start, int16_t length) {
   std::string text(length > 0 ? static_cast<size_t>(length) : 0, ' ');
   if (length <= 0 || !run.disk.exists(path)) return text;
   auto size = run.disk.length(path);
   if (!size || start < 1 || start > *size) return text;
   std::string got;
   if (!run.disk.readAt(path, start - 1, static_cast<size_t>(length), got)) {
-    run.lastStatus = kErrFileAccess;
+    run.status = kErrFileAccess;
     return text;
   }
   got.resize(text.size(), ' ');
   return cp950::normalize(got);
 }
 
-void killFile(Run& run, const std::string& path) {
-  if (!run.disk.remove(path)) run.lastStatus = kErrFileNotFound;
+void killFile(Files run, const std::string& path) {
+  if (!run.disk.remove(path)) run.status = kErrFileNotFound;
 }
 
-bool copyFile(Run& run, const std::string& from, const std::string& to) {
+bool copyFile(Files run, const std::string& from, const std::string& to) {
   if (!run.disk.exists(from)) {
-    run.lastStatus = kErrFileNotFound;
+    run.status = kErrFileNotFound;
     return false;
   }
   if (run.disk.copy(from, to)) return true;
-  run.lastStatus = writeFailure(run, to);
+  run.status = writeFailure(run, to);
   return false;
 }
 
@@ -69,11 +69,11 @@ std::vector<std::string> splitLines(const std::string& data) {
   return lines;
 }
 
-bool readLines(Run& run, const std::string& path, std::vector<std::string>& lines) {
+bool readLines(Files run, const std::string& path, std::vector<std::string>& lines) {
   std::string data;
   lines.clear();
   if (!run.disk.read(path, data)) {
-    run.lastStatus = kErrFileNotFound;
+    run.status = kErrFileNotFound;
     return false;
   }
   lines = splitLines(data);

@@ -1,12 +1,12 @@
 // cp950_corpus <file>: writes how Windows converts code page 950, the answers
-// the POSIX codec is held to (platform/testdata/cp950-windows.txt). Run under
+// the POSIX codec is held to (tools/testdata/cp950-windows.txt). Run under
 // Windows or Wine; see cp950_corpus.h for the format.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
-#include "cp950_corpus.h"
+#include "tools/cp950_corpus.h"
 
 namespace {
 

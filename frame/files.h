@@ -8,27 +8,34 @@
 #include <string>
 #include <vector>
 
+struct Disk;
 struct Run;
+
+// What a file helper needs: the disk, and the run-wide status its failure lands in.
+struct Files {
+  Disk& disk;
+  int32_t& status;
+};
 
 inline constexpr int32_t kErrFileNotFound = 53;
 inline constexpr int32_t kErrFileAccess = 75;
 inline constexpr int32_t kErrPathNotFound = 76;
 
 // A file or folder of that name exists; never fails.
-bool exists(Run& run, const std::string& path);
+bool exists(Files files, const std::string& path);
 // Creates or replaces the file with the text and a line end (CR LF).
-bool writeTextFile(Run& run, const std::string& path, const std::string& text);
+bool writeTextFile(Files files, const std::string& path, const std::string& text);
 // `length` bytes at 1-based byte `start` of the file, blank-filled where the
 // file gives nothing; all blanks when the file is missing or start is outside it.
-std::string readBlock(Run& run, const std::string& path, int32_t start, int16_t length);
+std::string readBlock(Files files, const std::string& path, int32_t start, int16_t length);
 // Deletes a file when it exists (Kill in the skip-on-failure way).
-void killFile(Run& run, const std::string& path);
+void killFile(Files files, const std::string& path);
 // Copies a file, replacing the target.
-bool copyFile(Run& run, const std::string& from, const std::string& to);
+bool copyFile(Files files, const std::string& from, const std::string& to);
 // Text split into lines at CR LF, CR or LF.
 std::vector<std::string> splitLines(const std::string& data);
 // The file as text lines (CR LF, CR or LF ends); false when it cannot be read.
-bool readLines(Run& run, const std::string& path, std::vector<std::string>& lines);
+bool readLines(Files files, const std::string& path, std::vector<std::string>& lines);
 
 // The byte-wise cut of fixed-width card fields: bytes start..start+length-1
 // (1-based) of the text, blank-padded, as the platform's decoder leaves them

@@ -1,10 +1,10 @@
-#include "progress.h"
+#include "frame/progress.h"
 
 #include <gtest/gtest.h>
 
-#include "cp950.h"
-#include "fakecard.h"
-#include "fakes.h"
+#include "platform/cp950.h"
+#include "tests/support/fakecard.h"
+#include "tests/support/fakes.h"
 
 namespace {
 
@@ -17,16 +17,16 @@ struct ProgressTest : ::testing::Test {
 
 TEST_F(ProgressTest, WatchdogEndsTheRun300SecondsAfterFirstLoad) {
   showWaiting(f.run, "x");
-  EXPECT_EQ(f.run.ticks, 1);
+  EXPECT_EQ(f.run.win.ticks, 1);
   hideWaiting(f.run);
   f.clock.ms += 300 * 1000 - 1;
   doEvents(f.run);
-  EXPECT_EQ(f.run.ticks, 600);
+  EXPECT_EQ(f.run.win.ticks, 600);
   EXPECT_EQ(fakecard::closes, 0);
   f.clock.ms += 1;
   EXPECT_THROW(doEvents(f.run), EndOfRun);
   EXPECT_EQ(fakecard::closes, 1);
-  EXPECT_FALSE(f.run.waitingLoaded);
+  EXPECT_FALSE(f.run.win.waitingLoaded);
 }
 
 TEST_F(ProgressTest, TheCounterRunsOnAcrossReloads) {
@@ -35,7 +35,7 @@ TEST_F(ProgressTest, TheCounterRunsOnAcrossReloads) {
   doEvents(f.run);
   closeWaiting(f.run);
   showWaiting(f.run, "b");
-  EXPECT_EQ(f.run.ticks, 202);
+  EXPECT_EQ(f.run.win.ticks, 202);
 }
 
 TEST_F(ProgressTest, LabelBlinksBetweenRedAndBlue) {
@@ -80,7 +80,7 @@ TEST_F(ProgressTest, TimedelayCountsDownInTheCaption) {
 TEST_F(ProgressTest, UnloadMeEndClosesTheReaderOnce) {
   EXPECT_THROW(UnloadMe_End(f.run), EndOfRun);
   EXPECT_EQ(fakecard::closes, 1);
-  EXPECT_EQ(f.run.readerClosed, 1);
+  EXPECT_TRUE(f.run.reader.closed);
   EXPECT_THROW(UnloadMe_End(f.run), EndOfRun);
   EXPECT_EQ(fakecard::closes, 1);
   // The window-close handler always closes, and ends.

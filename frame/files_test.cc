@@ -1,9 +1,9 @@
-#include "files.h"
+#include "frame/files.h"
 
 #include <gtest/gtest.h>
 
-#include "cp950.h"
-#include "fakes.h"
+#include "platform/cp950.h"
+#include "tests/support/fakes.h"
 
 TEST(ByteCut, PadsAndCutsByBytes) {
   EXPECT_EQ(bcut("ABCDE", 4, 4), "DE  ");
@@ -18,20 +18,20 @@ TEST(ByteCut, PadsAndCutsByBytes) {
 
 TEST(Files, WriteTextFileEndsWithCrLfAndFailsQuietly) {
   FakeRun f;
-  EXPECT_TRUE(writeTextFile(f.run, "w:\\ReadF4.txt", b5("無卡片")));
+  EXPECT_TRUE(writeTextFile(f.run.files(), "w:\\ReadF4.txt", b5("無卡片")));
   EXPECT_EQ(f.disk.files["w:\\ReadF4.txt"], b5("無卡片") + "\r\n");
-  EXPECT_FALSE(writeTextFile(f.run, "w:\\ic\\samsign\\x", "t"));
+  EXPECT_FALSE(writeTextFile(f.run.files(), "w:\\ic\\samsign\\x", "t"));
   EXPECT_EQ(f.run.lastStatus, kErrPathNotFound);
 }
 
 TEST(Files, ReadBlockInsideAndOutsideTheFile) {
   FakeRun f;
   f.disk.files["w:\\b"] = "0123456789";
-  EXPECT_EQ(readBlock(f.run, "w:\\b", 3, 4), "2345");
-  EXPECT_EQ(readBlock(f.run, "w:\\b", 9, 4), "89  ");
-  EXPECT_EQ(readBlock(f.run, "w:\\b", 11, 2), "  ");
-  EXPECT_EQ(readBlock(f.run, "w:\\b", 0, 2), "  ");
-  EXPECT_EQ(readBlock(f.run, "w:\\missing", 1, 3), "   ");
+  EXPECT_EQ(readBlock(f.run.files(), "w:\\b", 3, 4), "2345");
+  EXPECT_EQ(readBlock(f.run.files(), "w:\\b", 9, 4), "89  ");
+  EXPECT_EQ(readBlock(f.run.files(), "w:\\b", 11, 2), "  ");
+  EXPECT_EQ(readBlock(f.run.files(), "w:\\b", 0, 2), "  ");
+  EXPECT_EQ(readBlock(f.run.files(), "w:\\missing", 1, 3), "   ");
 }
 
 TEST(Files, FirstFieldFollowsListInput) {

@@ -1,8 +1,8 @@
-#include "vbtext.h"
+#include "frame/vbtext.h"
 
 #include <gtest/gtest.h>
 
-#include "cp950.h"
+#include "platform/cp950.h"
 
 TEST(VbText, ValReadsTheLeadingNumber) {
   EXPECT_EQ(vbVal("12abc"), 12);

@@ -1,4 +1,4 @@
-// archive_perftest: the card-record archive on full stores (32767 records:
+// bench_archive: the card-record archive on full stores (32767 records:
 // 49 MB of card reads, 98 MB of treatments) on the real disk. Prints the
 // median of several runs of each operation and checks it against its limit:
 // a save or a "/DataCase/" lookup 1 ms on a warm cache, an index rebuild of a
@@ -15,13 +15,14 @@
 #include <string>
 #include <vector>
 
-#include "archive.h"
-#include "cardlib.h"
-#include "cp950.h"
-#include "platform.h"
-#include "run.h"
-#include "screen.h"
-#include "vbtext.h"
+#include "store/store.h"
+#include "upload/archive.h"
+#include "card/cardlib.h"
+#include "platform/cp950.h"
+#include "platform/platform.h"
+#include "frame/run.h"
+#include "platform/screen.h"
+#include "frame/vbtext.h"
 
 namespace fs = std::filesystem;
 
@@ -135,7 +136,7 @@ int main(int argc, char** argv) {
   // A run of its own for every operation, as every process of the program has.
   auto fresh = [&] {
     auto r = std::make_unique<Run>(*disk, *clock, *sys, screen, card);
-    r->workDir = workDir;
+    r->settings.workDir = workDir;
     return r;
   };
   auto none = [] {};
@@ -146,10 +147,12 @@ int main(int argc, char** argv) {
               kArchiveMaxRecords, static_cast<double>(fs::file_size(z)) / 1e6,
               static_cast<double>(fs::file_size(z2)) / 1e6, kRuns);
 
-  auto saveCard = [&] { save1500file(*fresh(), last, "a new card read\r\n"); };
+  auto saveCard = [&] { auto r = fresh();
+    save1500file(r->disk, r->settings.workDir, last, "a new card read\r\n"); };
   saveCard();  // warms the cache
   ok &= report("save1500file, last holder", timeMs(none, saveCard), 1, "ms");
-  auto saveTreatment = [&] { save3000file(*fresh(), last, "a treatment\r\n"); };
+  auto saveTreatment = [&] { auto r = fresh();
+    save3000file(r->disk, r->settings.workDir, last, "a treatment\r\n"); };
   saveTreatment();
   ok &= report("save3000file, last holder", timeMs(none, saveTreatment), 1, "ms");
   auto cutOne = [&] { cutStore(z, zi, kArchiveMaxRecords - 1, kCardReadRecord); };

@@ -1,18 +1,11 @@
-#include "vbtext.h"
+#include "frame/vbtext.h"
 
 #include <cmath>
 #include <cstdlib>
 
-#include "cp950.h"
+#include "platform/cp950.h"
 
-namespace {
-
-// Bytes of the character that starts at i.
-size_t charBytes(std::string_view s, size_t i) {
-  return cp950::isLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
-}
-
-}  // namespace
+using cp950::charBytes;
 
 size_t vbLen(std::string_view s) {
   size_t n = 0;

@@ -1,13 +1,13 @@
-#include "records.h"
+#include "card/records.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 
-#include "cardrecord.h"
-#include "cp950.h"
-#include "fakes.h"
+#include "card/cardrecord.h"
+#include "platform/cp950.h"
+#include "tests/support/fakes.h"
 
 namespace {
 
@@ -109,45 +109,45 @@ using IdentityCheck = Records;
 
 TEST_F(IdentityCheck, TheSameHolderReturnsTheBasicDataAndKeepsTheReaderOpen) {
   fake::basics = {basicData("A123456789")};
-  run.openPort = 1;
+  run.reader.openPort = 1;
   // Only the first 10 characters of the identity count.
   std::string got = comaprecode(run, "A123456789 and more");
   EXPECT_EQ(got.substr(0, card::kBasicLength), basicData("A123456789"));
   EXPECT_EQ(got.size(), 500u);
   EXPECT_EQ(f.screen.events.front(), "waiting|" + b5("核對 身分證"));
   EXPECT_EQ(fake::closes, 0);
-  EXPECT_EQ(run.readerClosed, 0);
+  EXPECT_FALSE(run.reader.closed);
   EXPECT_FALSE(has("GetSeqN.txt"));
 }
 
 TEST_F(IdentityCheck, AMismatchReopensThePortAndReadsAgain) {
   fake::basics = {basicData("B987654321"), basicData("A123456789")};
-  run.openPort = 3;
+  run.reader.openPort = 3;
   std::string got = comaprecode(run, "A123456789");
   EXPECT_EQ(got.substr(0, card::kBasicLength), basicData("A123456789"));
   EXPECT_EQ(fake::closes, 1);
   EXPECT_EQ(fake::opens, 1);
   EXPECT_EQ(fake::lastPort, 2);
-  EXPECT_EQ(run.openPort, 3);
+  EXPECT_EQ(run.reader.openPort, 3);
   // Reopened: the common exit still has to close it.
-  EXPECT_EQ(run.readerClosed, 0);
+  EXPECT_FALSE(run.reader.closed);
 }
 
 TEST_F(IdentityCheck, AnotherHolderEndsTheRunWithTheResultForTheClinicProgram) {
   fake::basics = {basicData("B987654321")};
-  run.openPort = 1;
+  run.reader.openPort = 1;
   EXPECT_THROW(comaprecode(run, "A123456789"), EndOfRun);
   EXPECT_EQ(file("GetSeqN.txt"), b5("身分證不對") + "\r\n");
   EXPECT_TRUE(shown("red|" + b5("身分證不同人") + "|6"));
   EXPECT_EQ(fake::basicReads, 2u);
   // Closed after the first read, and after the reopen by the common exit.
   EXPECT_EQ(fake::closes, 2);
-  EXPECT_EQ(run.readerClosed, 1);
+  EXPECT_TRUE(run.reader.closed);
 }
 
 TEST_F(IdentityCheck, WithoutAPortThereIsNoSecondRead) {
   fake::basics = {basicData("B987654321")};
-  run.openPort = 0;
+  run.reader.openPort = 0;
   EXPECT_THROW(comaprecode(run, "A123456789"), EndOfRun);
   EXPECT_EQ(fake::basicReads, 1u);
   EXPECT_EQ(fake::opens, 0);
@@ -159,7 +159,7 @@ TEST_F(IdentityCheck, AFailedReadIsNeverTheSameHolder) {
   run.regBuf.replace(card::kIdPos - 1, 10, "A123456789");
   fake::basics = {basicData("A123456789")};
   fake::basicCodes = {4000, 4000};
-  run.openPort = 1;
+  run.reader.openPort = 1;
   EXPECT_THROW(comaprecode(run, "A123456789"), EndOfRun);
   EXPECT_EQ(file("GetSeqN.txt"), b5("身分證不對") + "\r\n");
 }
@@ -277,7 +277,7 @@ TEST_F(SixVisits, AFailedTreatmentReadIsReportedAndListsNoVisits) {
   const std::string text = Data6Times(run);
   EXPECT_EQ(text.find("\r\n", text.find("\r\n") + 2), std::string::npos);  // two lines only
   EXPECT_EQ(run.lastStatus, 4000);
-  EXPECT_EQ(run.readerClosed, 1);
+  EXPECT_TRUE(run.reader.closed);
   EXPECT_FALSE(run.lastError.empty());
 }
 

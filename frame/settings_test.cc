@@ -1,8 +1,8 @@
-#include "settings.h"
+#include "frame/settings.h"
 
 #include <gtest/gtest.h>
 
-#include "fakes.h"
+#include "tests/support/fakes.h"
 
 namespace {
 
@@ -15,60 +15,60 @@ struct SettingsTest : ::testing::Test {
 
 TEST_F(SettingsTest, DefaultsWithoutOrvoIni) {
   readSettings(f.run);
-  EXPECT_EQ(f.run.softAppUrl, "http://localhost/");
-  EXPECT_EQ(f.run.office, "0");
-  EXPECT_EQ(f.run.officeCode, "0000000000");
-  EXPECT_EQ(f.run.hospDataType, "13");
-  EXPECT_EQ(f.run.beginLink, 0);
-  EXPECT_EQ(f.run.workDir, "w:\\");
+  EXPECT_EQ(f.run.settings.softAppUrl, "http://localhost/");
+  EXPECT_EQ(f.run.settings.office, "0");
+  EXPECT_EQ(f.run.settings.officeCode, "0000000000");
+  EXPECT_EQ(f.run.settings.hospDataType, "13");
+  EXPECT_EQ(f.run.settings.beginLink, 0);
+  EXPECT_EQ(f.run.settings.workDir, "w:\\");
 }
 
 TEST_F(SettingsTest, MarkerFilesChooseTheInstitution) {
   f.disk.files["c:\\orvo.ini"] = "[OrvoDent]\r\nOffice=3\r\nOfficeCode=3501234567\r\n";
   f.disk.files["drug.exe"] = "";
   readSettings(f.run);
-  EXPECT_EQ(f.run.office, "3");
-  EXPECT_EQ(f.run.officeCode, "3501234567");
-  EXPECT_EQ(f.run.hospDataType, "13");
+  EXPECT_EQ(f.run.settings.office, "3");
+  EXPECT_EQ(f.run.settings.officeCode, "3501234567");
+  EXPECT_EQ(f.run.settings.hospDataType, "13");
 
   f.disk.files["6drug"] = "";
   readSettings(f.run);
-  EXPECT_EQ(f.run.officeCode, "9900000011");
-  EXPECT_EQ(f.run.hospDataType, "30");
+  EXPECT_EQ(f.run.settings.officeCode, "9900000011");
+  EXPECT_EQ(f.run.settings.hospDataType, "30");
 
   f.disk.files.erase("drug.exe");
   f.disk.files["orvomd01.exe"] = "";
   readSettings(f.run);
-  EXPECT_EQ(f.run.office, "1");
-  EXPECT_EQ(f.run.officeCode, "9900000022");
-  EXPECT_EQ(f.run.hospDataType, "11");
+  EXPECT_EQ(f.run.settings.office, "1");
+  EXPECT_EQ(f.run.settings.officeCode, "9900000022");
+  EXPECT_EQ(f.run.settings.hospDataType, "11");
 }
 
 TEST_F(SettingsTest, BeginlinkOnlyFromTheWorkingFolder) {
   f.disk.files["w:\\orvosys.ini"] = "[OrvoDent]\r\nbeginlink= 1 \r\n";
   readSettings(f.run);
-  EXPECT_EQ(f.run.beginLink, 1);
-  f.run.beginLink = 0;
+  EXPECT_EQ(f.run.settings.beginLink, 1);
+  f.run.settings.beginLink = 0;
   f.disk.files["w:\\orvosys.ini"] = "[OrvoDent]\r\nbeginlink=99999999\r\n";
   readSettings(f.run);
-  EXPECT_EQ(f.run.beginLink, 0);
+  EXPECT_EQ(f.run.settings.beginLink, 0);
   f.disk.files["orvomd01.exe"] = "";
   f.disk.files["w:\\orvosys.ini"] = "[OrvoDent]\r\nbeginlink=1\r\n";
   readSettings(f.run);
-  EXPECT_EQ(f.run.beginLink, 0);
+  EXPECT_EQ(f.run.settings.beginLink, 0);
 }
 
 TEST_F(SettingsTest, AFolderWithoutOrvosysIniGivesWayToDirectory) {
   f.disk.files.erase("w:\\orvosys.ini");
   f.disk.folders.push_back("c:\\orvo");
   readSettings(f.run);
-  EXPECT_EQ(f.run.workDir, "c:\\orvo\\");
+  EXPECT_EQ(f.run.settings.workDir, "c:\\orvo\\");
   EXPECT_EQ(f.sys.cwd, "c:\\orvo");
 
-  f.run.workDir = "w:\\";
+  f.run.settings.workDir = "w:\\";
   f.disk.files["c:\\orvo.ini"] = "[OrvoDent]\r\nDirectory=d:\\clinic\\\r\n";
   readSettings(f.run);
-  EXPECT_EQ(f.run.workDir, "d:\\clinic\\");
+  EXPECT_EQ(f.run.settings.workDir, "d:\\clinic\\");
 }
 
 TEST_F(SettingsTest, OrvoDentFallsBackToTheCurrentFolder) {

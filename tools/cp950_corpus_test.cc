@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "cp950.h"
-#include "cp950_corpus.h"
+#include "platform/cp950.h"
+#include "tools/cp950_corpus.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ struct Differences {
 class Cp950Windows : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    std::ifstream f(std::string(IC_SOURCE_DIR) + "/platform/testdata/cp950-windows.txt",
+    std::ifstream f(std::string(IC_SOURCE_DIR) + "/tools/testdata/cp950-windows.txt",
                     std::ios::binary);
     std::stringstream ss;
     ss << f.rdbuf();

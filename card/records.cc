@@ -1,17 +1,18 @@
-#include "records.h"
+#include "card/records.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "cardrecord.h"
-#include "cp950.h"
-#include "dates.h"
-#include "errors.h"
-#include "files.h"
-#include "progress.h"
-#include "run.h"
-#include "settings.h"
-#include "vbtext.h"
+#include "card/cardrecord.h"
+#include "platform/cp950.h"
+#include "card/dates.h"
+#include "card/errors.h"
+#include "card/cardlib.h"
+#include "frame/files.h"
+#include "frame/progress.h"
+#include "frame/run.h"
+#include "frame/settings.h"
+#include "frame/vbtext.h"
 
 namespace {
 
@@ -27,18 +28,13 @@ const char* const kOffsCache = "OffsCode";
 const char* const kInstitutionList = "OTH03003.txt";
 const char* const kListCopy = "IcDatTmp.txt";
 
-// Bytes of the CP950 character that starts at i.
-size_t charBytes(const std::string& s, size_t i) {
-  return cp950::isLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
-}
-
 // A text cut at its first single-byte character from `stops`, walking by
 // characters so that the second byte of a Big5 character (which may be "|")
 // never ends it. A half character left at the end is dropped.
 std::string cutAt(const std::string& s, const std::string& stops) {
   size_t i = 0;
   while (i < s.size()) {
-    size_t n = charBytes(s, i);
+    size_t n = cp950::charBytes(s, i);
     if (n == 1 && stops.find(s[i]) != std::string::npos) break;
     if (n == 1 && cp950::isLead(static_cast<unsigned char>(s[i]))) break;
     i += n;
@@ -50,7 +46,7 @@ std::string cutAt(const std::string& s, const std::string& stops) {
 std::string fitBytes(const std::string& s, size_t width) {
   size_t i = 0;
   while (i < s.size()) {
-    size_t n = charBytes(s, i);
+    size_t n = cp950::charBytes(s, i);
     if (i + n > width) break;
     i += n;
   }
@@ -79,7 +75,7 @@ const std::string kNameStops = std::string("| \r\n\t,") + '\0';
 
 // Searches the cache's records block by block.
 bool findInCache(Run& run, const std::string& code, std::string& name) {
-  const std::string path = run.workDir + kOffsCache;
+  const std::string path = run.settings.workDir + kOffsCache;
   auto len = run.disk.length(path);
   if (!len) return false;
   const int64_t records = *len / kOffsRecord;
@@ -115,7 +111,7 @@ bool nameFromLine(const std::string& line, const std::string& code, std::string&
 }
 
 bool findInList(Run& run, const std::string& code, std::string& name) {
-  const std::string path = run.workDir + kInstitutionList;
+  const std::string path = run.settings.workDir + kInstitutionList;
   auto len = run.disk.length(path);
   if (!len) return false;
   std::string pending;    // the line that runs over into the next block
@@ -141,7 +137,7 @@ bool findInList(Run& run, const std::string& code, std::string& name) {
 // Keeps a name found in the list in the cache, at the first record boundary
 // past its last whole record. Only a help: a failure changes nothing else.
 void addToCache(Run& run, const std::string& code, const std::string& name) {
-  const std::string path = run.workDir + kOffsCache;
+  const std::string path = run.settings.workDir + kOffsCache;
   const int64_t records = run.disk.length(path).value_or(0) / kOffsRecord;
   std::string rec = code + name;
   rec.resize(kOffsRecord, ' ');
@@ -185,22 +181,20 @@ std::string comaprecode(Run& run, const std::string& id) {
   int16_t code = readBasicData(run);
   if (sameHolder(run, code, id)) return run.regBuf;
 
-  run.card.csCloseCom();
-  run.readerClosed = 1;
-  if (run.openPort > 0) {
-    run.lastStatus = run.card.csOpenCom(run.openPort - 1);
-    if (run.lastStatus == 0) run.readerClosed = 0;
+  run.reader.close();
+  if (run.reader.openPort > 0) {
+    run.lastStatus = run.reader.open();
     // The port setting is held at 0 while the read and its report run.
-    const int16_t port = run.openPort;
-    run.openPort = 0;
+    const int16_t port = run.reader.openPort;
+    run.reader.openPort = 0;
     code = readBasicData(run);
-    run.openPort = port;
+    run.reader.openPort = port;
     if (sameHolder(run, code, id)) return run.regBuf;
   }
 
   closeWaiting(run);
   showRed(run, b5("身分證不同人"), 6);
-  writeTextFile(run, run.workDir + "GetSeqN.txt", b5("身分證不對"));
+  writeTextFile(run.files(), run.settings.workDir + "GetSeqN.txt", b5("身分證不對"));
   UnloadMe_End(run);
 }
 
@@ -246,7 +240,7 @@ std::string Data6Times(Run& run) {
 }
 
 int16_t HttpicExecute(Run& run, const std::string& url) {
-  const std::string on = readProfileValue(run, kSection, "ic2net2", "0", run.workDir + kSysIni);
+  const std::string on = readProfileValue(run, kSection, "ic2net2", "0", run.settings.workDir + kSysIni);
   if (vbVal(on) != 1) return 0;
   return run.screen.shellOpen(url, "") ? 1 : 0;
 }
@@ -276,10 +270,10 @@ std::string listHolder(Run& run) {
 void List1DataSave(Run& run) {
   std::string text;
   for (const std::string& line : run.list1) text += line + "\r\n";
-  if (!run.disk.write(run.workDir + kListCopy, text)) run.lastStatus = kErrFileAccess;
+  if (!run.disk.write(run.settings.workDir + kListCopy, text)) run.lastStatus = kErrFileAccess;
   // The copy is filed under the holder, where "/DataCase/" shows it.
   const std::string holder = listHolder(run);
   if (holder.empty()) return;
-  if (!run.disk.write(run.workDir + "ic\\data\\Z" + holder + "_3", text))
+  if (!run.disk.write(run.settings.workDir + "ic\\data\\Z" + holder + "_3", text))
     run.lastStatus = kErrFileAccess;
 }
