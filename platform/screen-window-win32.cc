@@ -34,7 +34,7 @@ enum class Kind { Waiting, Message, Main };
 class WindowScreen;
 
 // One of the program's windows: its handle, its controls and the label it draws.
-struct Form {
+struct FrameWindow {
   WindowScreen* screen = nullptr;
   Kind kind = Kind::Waiting;
   HWND hwnd = nullptr;
@@ -68,7 +68,7 @@ class WindowScreen : public Screen {
     waiting_.kind = Kind::Waiting;
     message_.kind = Kind::Message;
     main_.kind = Kind::Main;
-    for (Form* f : {&waiting_, &message_, &main_}) f->screen = this;
+    for (FrameWindow* f : {&waiting_, &message_, &main_}) f->screen = this;
   }
   ~WindowScreen() override {
     destroyAll();
@@ -79,7 +79,7 @@ class WindowScreen : public Screen {
   bool waits() const override { return true; }
 
   void showWaiting(const std::string& text) override {
-    Form& f = ensure(waiting_);
+    FrameWindow& f = ensure(waiting_);
     resize(f, px(kWaitingWidth, dpiX_), px(kWaitingHeight, dpiY_));
     centre(f);
     setLabel(f, text);
@@ -142,7 +142,7 @@ class WindowScreen : public Screen {
   void delay(double, const std::string&) override {}
   void caption(const std::string& window, const std::string& text) override {
     if (window != "vexa5") return;
-    Form& f = ensure(main_);
+    FrameWindow& f = ensure(main_);
     SetWindowTextW(f.hwnd, cp950::toWide(text).c_str());
   }
   void listClear() override { SendMessageW(ensure(main_).list, LB_RESETCONTENT, 0, 0); }
@@ -158,14 +158,14 @@ class WindowScreen : public Screen {
     }
     // The declaration and backup windows do not live here: nothing to wait on.
     if (window != "vexa5") return;
-    Form& f = ensure(main_);
+    FrameWindow& f = ensure(main_);
     mainClosed_ = false;
     ShowWindow(f.hwnd, SW_SHOW);
     SetForegroundWindow(f.hwnd);
   }
   void hideMain() override { hide(main_); }
   void placeMain(int left, int top, int width, int height) override {
-    Form& f = ensure(main_);
+    FrameWindow& f = ensure(main_);
     MoveWindow(f.hwnd, px(left, dpiX_), px(top, dpiY_), px(width, dpiX_), px(height, dpiY_), TRUE);
   }
   bool shellOpen(const std::string& what, const std::string& params) override {
@@ -200,7 +200,7 @@ class WindowScreen : public Screen {
                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"PMingLiU");
   }
 
-  Form& ensure(Form& f) {
+  FrameWindow& ensure(FrameWindow& f) {
     if (f.hwnd) return f;
     HINSTANCE inst = GetModuleHandleW(nullptr);
     DWORD style = 0, ex = 0;
@@ -254,7 +254,7 @@ class WindowScreen : public Screen {
   }
 
   // The label fills the window but for the close button at its lower right.
-  void layout(Form& f) {
+  void layout(FrameWindow& f) {
     RECT c;
     GetClientRect(f.hwnd, &c);
     const int mx = px(kMargin, dpiX_), my = px(kMargin, dpiY_);
@@ -270,7 +270,7 @@ class WindowScreen : public Screen {
 
   // List1 follows the window's outer size, as the main window's resize
   // handler has it.
-  void fitList(Form& f) {
+  void fitList(FrameWindow& f) {
     RECT r;
     if (!f.list || !GetWindowRect(f.hwnd, &r)) return;
     const int w = twips(r.right - r.left, dpiX_), h = twips(r.bottom - r.top, dpiY_);
@@ -282,13 +282,13 @@ class WindowScreen : public Screen {
     SetWindowPos(f.list, nullptr, 0, 0, lw, lh, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
-  void resize(Form& f, int w, int h) {
+  void resize(FrameWindow& f, int w, int h) {
     if (!f.hwnd) return;
     SetWindowPos(f.hwnd, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     layout(f);
   }
 
-  static void centre(Form& f) {
+  static void centre(FrameWindow& f) {
     RECT r;
     if (!f.hwnd || !GetWindowRect(f.hwnd, &r)) return;
     const int w = r.right - r.left, h = r.bottom - r.top;
@@ -297,19 +297,19 @@ class WindowScreen : public Screen {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
-  void setLabel(Form& f, const std::string& text) {
+  void setLabel(FrameWindow& f, const std::string& text) {
     f.label = cp950::toWide(text);
     repaintLabel(f);
   }
 
-  static void repaintLabel(Form& f) {
+  static void repaintLabel(FrameWindow& f) {
     if (!f.hwnd) return;
     InvalidateRect(f.hwnd, &f.labelRect, TRUE);
     UpdateWindow(f.hwnd);
   }
 
   void message(const std::string& text, int widthTwips, COLORREF colour) {
-    Form& f = ensure(message_);
+    FrameWindow& f = ensure(message_);
     resize(f, px(widthTwips, dpiX_), px(kMessageHeight, dpiY_));
     centre(f);
     f.colour = colour;
@@ -319,11 +319,11 @@ class WindowScreen : public Screen {
     UpdateWindow(f.hwnd);
   }
 
-  static void hide(Form& f) {
+  static void hide(FrameWindow& f) {
     if (f.hwnd) ShowWindow(f.hwnd, SW_HIDE);
   }
 
-  static void destroy(Form& f) {
+  static void destroy(FrameWindow& f) {
     if (!f.hwnd) return;
     HWND h = f.hwnd;
     f.hwnd = f.button = f.list = nullptr;
@@ -331,10 +331,10 @@ class WindowScreen : public Screen {
   }
 
   void destroyAll() {
-    for (Form* f : {&waiting_, &message_, &main_}) destroy(*f);
+    for (FrameWindow* f : {&waiting_, &message_, &main_}) destroy(*f);
   }
 
-  void paint(Form& f) {
+  void paint(FrameWindow& f) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(f.hwnd, &ps);
     if (!f.label.empty()) {
@@ -354,7 +354,7 @@ class WindowScreen : public Screen {
     EndPaint(f.hwnd, &ps);
   }
 
-  static bool inLabel(const Form& f, LPARAM lp) {
+  static bool inLabel(const FrameWindow& f, LPARAM lp) {
     POINT p{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
     return PtInRect(&f.labelRect, p) != 0;
   }
@@ -365,7 +365,7 @@ class WindowScreen : public Screen {
     events_.push_back(UiEvent::MessageUnloaded);
   }
 
-  LRESULT handle(Form& f, UINT msg, WPARAM wp, LPARAM lp) {
+  LRESULT handle(FrameWindow& f, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
       case WM_PAINT:
         if (f.kind == Kind::Main) break;
@@ -415,11 +415,11 @@ class WindowScreen : public Screen {
   static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
       auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-      auto* f = static_cast<Form*>(cs->lpCreateParams);
+      auto* f = static_cast<FrameWindow*>(cs->lpCreateParams);
       f->hwnd = hwnd;
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(f));
     }
-    auto* f = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* f = reinterpret_cast<FrameWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!f || f->hwnd != hwnd) return DefWindowProcW(hwnd, msg, wp, lp);
     return f->screen->handle(*f, msg, wp, lp);
   }
@@ -427,7 +427,7 @@ class WindowScreen : public Screen {
   System& sys_;
   int dpiX_ = 96, dpiY_ = 96;
   HFONT labelFont_ = nullptr, uiFont_ = nullptr;
-  Form waiting_, message_, main_;
+  FrameWindow waiting_, message_, main_;
   bool mainClosed_ = false;
   std::vector<UiEvent> events_;
 };

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/form.h"
+
 struct System;
 
 enum class Colour { Blue, Red };
@@ -64,6 +66,23 @@ struct Screen {
   virtual bool windowOpen(const std::string& window) = 0;
   // The last thing of every run.
   virtual void exit() = 0;
+
+  // Operated windows (platform/form.h). The defaults suit a backend with
+  // nobody at it: the form is announced with show() and closes at once.
+  // The form is shown with all its controls (event `show`).
+  virtual void formShow(Form& form) { show(form.name); }
+  // The procedures changed a control (or, for Caption, the form's caption).
+  virtual void formChanged(const Form& form, const Control* control, FormChange what) {}
+  // The form stays on top of other windows.
+  virtual void formTopmost(const Form& form) {}
+  // The hourglass while a long call runs, or the usual pointer.
+  virtual void waitCursor(bool wait) {}
+  // Waits for the operator's next action on the form and applies it to the
+  // form before returning it. An action on a disabled, hidden or unknown
+  // control is not returned (the record backend logs it as `ignored`).
+  virtual FormAction formNext(Form& form) { return {}; }
+  // The form is gone (after its unload ran).
+  virtual void formClose(const Form& form) {}
 };
 
 // The backend IC_UI names (default: window on Windows, console elsewhere).
