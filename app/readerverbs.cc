@@ -1,6 +1,7 @@
 #include "app/readerverbs.h"
 
 #include "card/cardlib.h"
+#include "card/read.h"
 #include "card/cardrecord.h"
 #include "platform/cp950.h"
 #include "card/errors.h"
@@ -66,8 +67,7 @@ std::string port(int16_t p) { return std::to_string(p); }
 
 [[noreturn]] void cmd_csGetDateTime(Run& run) {
   showWaiting(run, b5("讀取讀卡機時間"));
-  run.regLen = 13;
-  run.lastStatus = run.card.csGetDateTime(run.regBuf, run.regLen);
+  readCard(run, &CardLib::csGetDateTime, kDateTimeLength);
   doEvents(run);
   writeTextFile(run.files(), readF4(run), run.lastStatus != 0 ? b5("讀取失敗") : run.regBuf);
   UnloadMe_End(run);
@@ -85,8 +85,7 @@ std::string port(int16_t p) { return std::to_string(p); }
     UnloadMe_End(run);
   }
   if (exists(run.files(), readF4(run))) killFile(run.files(), readF4(run));
-  run.regLen = kTreatmentLength;
-  run.lastStatus = run.card.hisGetTreatmentNoNeedHPC(run.regBuf, run.regLen);
+  readCard(run, &CardLib::hisGetTreatmentNoNeedHPC, kTreatmentLength);
   std::string line;
   if (run.lastStatus != 0) {
     line = "Error 1: " + std::to_string(run.lastStatus);
@@ -95,8 +94,7 @@ std::string port(int16_t p) { return std::to_string(p); }
            bcut(run.regBuf, visitByte(0, kVisitSeq), kVisitSeqWidth) + "] " +
            bcut(run.regBuf, visitByte(0, kVisitInstitution), kVisitInstitutionWidth);
   }
-  run.regLen = kBasicLength;
-  run.lastStatus = run.card.hisGetRegisterBasic(run.regBuf, run.regLen);
+  readCard(run, &CardLib::hisGetRegisterBasic, kBasicLength);
   if (run.lastStatus != 0) {
     line += "Error 2: " + std::to_string(run.lastStatus);
   } else {
@@ -110,9 +108,7 @@ std::string port(int16_t p) { return std::to_string(p); }
 
 [[noreturn]] void cmd_hisGetLastSeqNum(Run& run) {
   if (exists(run.files(), readF4(run))) killFile(run.files(), readF4(run));
-  run.regLen = 7;
-  run.lastStatus = run.card.hisGetLastSeqNum(run.regBuf, run.regLen);
-  msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5("最近一次就醫序號"));
+  readCard(run, &CardLib::hisGetLastSeqNum, card::kLastSeqLength, "最近一次就醫序號");
   // Written whatever the result: the clinic program reads the seven characters.
   writeTextFile(run.files(), readF4(run), vbLeft(run.regBuf, 7));
   UnloadMe_End(run);
@@ -196,10 +192,10 @@ void cmd_hisWriteEmergentTel(Run& run) {
     if (comma != std::string::npos) tel = lines[0].substr(comma + 1);
     else if (lines.size() > 1) tel = lines[1];
   }
-  comaprecode(run, id);
+  const std::string basic = comaprecode(run, id);
   showMessage(run, b5("寫入電話 資料"));
-  std::string cardId = bcut(run.regBuf, card::kIdPos, card::kIdWidth);
-  std::string birth = bcut(run.regBuf, card::kBirthPos, card::kBirthWidth);
+  std::string cardId = bcut(basic, card::kIdPos, card::kIdWidth);
+  std::string birth = bcut(basic, card::kBirthPos, card::kBirthWidth);
   std::string phone = bcut(tel, 1, 14);
   run.lastStatus = run.card.hisWriteEmergentTel(cardId, birth, phone);
   msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5("Teleph寫入"));

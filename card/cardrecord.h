@@ -5,6 +5,8 @@
 namespace card {
 
 inline constexpr int kBasicLength = 78;
+// hisGetLastSeqNum: the last visit's sequence number.
+inline constexpr int kLastSeqLength = 7;
 inline constexpr int kCardNoPos = 1, kCardNoWidth = 12;
 inline constexpr int kNamePos = 13, kNameWidth = 20;
 inline constexpr int kIdPos = 33, kIdWidth = 10;

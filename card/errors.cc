@@ -6,6 +6,7 @@
 
 #include "platform/cp950.h"
 #include "card/cardlib.h"
+#include "card/read.h"
 #include "frame/files.h"
 #include "frame/progress.h"
 #include "frame/run.h"
@@ -175,9 +176,7 @@ std::string hisGetCardStatusSUB(Run& run) {
   t += "\r" + b5("健保 IC 卡: ") + statusWord(2, run.lastStatus = run.card.hisGetCardStatus(2));
   t += "\r" + b5("醫事人員卡: ") + statusWord(3, run.lastStatus = run.card.hisGetCardStatus(3));
   showWaiting(run, b5("讀取讀卡機時間"));
-  run.regLen = 13;
-  run.lastStatus = run.card.csGetDateTime(run.regBuf, run.regLen);
-  if (run.lastStatus == 0) {
+  if (readCard(run, &CardLib::csGetDateTime, kDateTimeLength) == 0) {
     const std::string& b = run.regBuf;
     t += "\r" + vbMid(b, 1, 3) + b5("年") + vbMid(b, 4, 2) + b5("月") + vbMid(b, 6, 2) +
          b5("日 ") + vbMid(b, 8, 2) + b5("時") + vbMid(b, 10, 2) + b5("分") + vbMid(b, 12, 2) +

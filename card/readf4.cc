@@ -8,6 +8,7 @@
 #include "frame/progress.h"
 #include "card/records.h"
 #include "card/cardlib.h"
+#include "card/read.h"
 #include "frame/run.h"
 #include "frame/vbtext.h"
 
@@ -57,8 +58,7 @@ void readerPass(Run& run, bool second) {
   }
 
   showWaiting(run, b5("讀取資料 COM:") + portText(port));
-  run.regLen = card::kBasicLength;
-  run.lastStatus = run.card.hisGetRegisterBasic(run.regBuf, run.regLen);
+  readCard(run, &CardLib::hisGetRegisterBasic, card::kBasicLength);
   doEvents(run);
   if (run.lastStatus != 0 || vbTrim(bcut(run.regBuf, card::kIdPos, 1)) < "A") {
     if (anotherPass) return;

@@ -8,6 +8,7 @@
 #include "card/dates.h"
 #include "card/errors.h"
 #include "card/cardlib.h"
+#include "card/read.h"
 #include "frame/files.h"
 #include "frame/progress.h"
 #include "frame/run.h"
@@ -18,8 +19,6 @@ namespace {
 
 using namespace card;
 
-constexpr int kRegBufSize = 500;
-constexpr int kLastSeqLength = 7;
 constexpr int kSummaryVisits = 6;  // the card keeps six visits
 constexpr int kFeeWidth = 8;       // the outpatient fee and its co-payment follow each other
 constexpr int kVisitCopay = kVisitFees + kFeeWidth;
@@ -53,15 +52,8 @@ std::string fitBytes(const std::string& s, size_t width) {
   return s.substr(0, i);
 }
 
-// Reads the card's basic data into the registration buffer, which is blanked
-// first so that a failed read never leaves an earlier card's data to compare.
 int16_t readBasicData(Run& run) {
-  run.regBuf.assign(kRegBufSize, ' ');
-  run.regLen = kBasicLength;
-  int16_t code = run.card.hisGetRegisterBasic(run.regBuf, run.regLen);
-  run.lastStatus = code;
-  msg4apierr(run, code, b5("讀取基本資料"));
-  return code;
+  return readCard(run, &CardLib::hisGetRegisterBasic, kBasicLength, "讀取基本資料");
 }
 
 bool sameHolder(Run& run, int16_t code, const std::string& id) {
@@ -179,7 +171,7 @@ bool plainIdentity(const std::string& s) {
 std::string comaprecode(Run& run, const std::string& id) {
   showWaiting(run, b5("核對 身分證"));
   int16_t code = readBasicData(run);
-  if (sameHolder(run, code, id)) return run.regBuf;
+  if (sameHolder(run, code, id)) return bcut(run.regBuf, 1, kBasicLength);
 
   run.reader.close();
   if (run.reader.openPort > 0) {
@@ -189,7 +181,7 @@ std::string comaprecode(Run& run, const std::string& id) {
     run.reader.openPort = 0;
     code = readBasicData(run);
     run.reader.openPort = port;
-    if (sameHolder(run, code, id)) return run.regBuf;
+    if (sameHolder(run, code, id)) return bcut(run.regBuf, 1, kBasicLength);
   }
 
   closeWaiting(run);
@@ -211,20 +203,10 @@ std::string GetOffsCode(Run& run, const std::string& code, int16_t flag) {
 }
 
 std::string Data6Times(Run& run) {
-  std::string basic(kBasicLength, ' ');
-  int16_t len = kBasicLength;
-  run.lastStatus = run.card.hisGetRegisterBasic(basic, len);
-  msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5("讀取基本資料"));
-
-  std::string lastSeq(kLastSeqLength, ' ');
-  len = kLastSeqLength;
-  run.lastStatus = run.card.hisGetLastSeqNum(lastSeq, len);
-  msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5("最近一次就醫序號"));
-
-  std::string treatment(kTreatmentLength, ' ');
-  len = kTreatmentLength;
-  run.lastStatus = run.card.hisGetTreatmentNoNeedHPC(treatment, len);
-  msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5("就醫資料"));
+  std::string basic, lastSeq, treatment;
+  readCard(run, &CardLib::hisGetRegisterBasic, basic, kBasicLength, "讀取基本資料");
+  readCard(run, &CardLib::hisGetLastSeqNum, lastSeq, kLastSeqLength, "最近一次就醫序號");
+  readCard(run, &CardLib::hisGetTreatmentNoNeedHPC, treatment, kTreatmentLength, "就醫資料");
 
   std::string text = b5("   卡號:") + bcut(basic, kCardNoPos, kCardNoWidth) + b5("  身份證:") +
                      bcut(basic, kIdPos, kIdWidth);

@@ -10,7 +10,8 @@ struct Run;
 
 // Reads the card's basic data into the registration buffer and compares its
 // identity number with the first 10 characters of `id`; on a mismatch (after
-// one re-read on a configured port) ends the run. Returns the buffer.
+// one re-read on a configured port) ends the run. Returns the 78-byte
+// card-holder record it read.
 std::string comaprecode(Run& run, const std::string& id);
 // The short name of an institution, from the OffsCode cache or (flag 0) from
 // OTH03003.txt; the code itself when nothing is found.

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "card/cardrecord.h"
+#include "card/read.h"
 #include "platform/cp950.h"
 #include "tests/support/fakes.h"
 
@@ -103,6 +104,29 @@ struct Records : ::testing::Test {
   }
 };
 
+// ---- the one read helper
+
+// A failed read writes nothing: what the buffer holds afterwards must be
+// blanks, not the previous reply (which would pass for this read's answer).
+TEST_F(Records, EveryReadBlanksTheReplyBufferAndRecordsItsCode) {
+  fake::basics = {basicData("A123456789"), basicData("B987654321")};
+  fake::basicCodes = {0, 4000};
+  ASSERT_EQ(readCard(run, &CardLib::hisGetRegisterBasic, card::kBasicLength), 0);
+  ASSERT_EQ(run.regBuf.substr(0, card::kBasicLength), basicData("A123456789"));
+  EXPECT_EQ(readCard(run, &CardLib::hisGetRegisterBasic, card::kBasicLength), 4000);
+  EXPECT_EQ(run.regBuf, std::string(500, ' '));
+  EXPECT_EQ(run.regLen, card::kBasicLength);
+  EXPECT_EQ(run.lastStatus, 4000);
+  EXPECT_FALSE(run.reader.closed) << "no label: the caller handles the failure";
+
+  std::string own = "left over";
+  fake::treatmentCode = 4000;
+  readCard(run, &CardLib::hisGetTreatmentNoNeedHPC, own, card::kTreatmentLength, "就醫資料");
+  EXPECT_EQ(own, std::string(card::kTreatmentLength, ' '));
+  EXPECT_TRUE(run.reader.closed) << "a labelled failure goes to msg4apierr";
+  EXPECT_FALSE(run.lastError.empty());
+}
+
 // ---- identity check
 
 using IdentityCheck = Records;
@@ -112,8 +136,7 @@ TEST_F(IdentityCheck, TheSameHolderReturnsTheBasicDataAndKeepsTheReaderOpen) {
   run.reader.openPort = 1;
   // Only the first 10 characters of the identity count.
   std::string got = comaprecode(run, "A123456789 and more");
-  EXPECT_EQ(got.substr(0, card::kBasicLength), basicData("A123456789"));
-  EXPECT_EQ(got.size(), 500u);
+  EXPECT_EQ(got, basicData("A123456789"));
   EXPECT_EQ(f.screen.events.front(), "waiting|" + b5("核對 身分證"));
   EXPECT_EQ(fake::closes, 0);
   EXPECT_FALSE(run.reader.closed);

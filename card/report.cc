@@ -13,6 +13,7 @@
 #include "card/records.h"
 #include "card/reportlayout.h"
 #include "card/cardlib.h"
+#include "card/read.h"
 #include "frame/run.h"
 #include "frame/vbtext.h"
 
@@ -173,14 +174,9 @@ void checked(Run& run, const char* label) {
   msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5(label));
 }
 
-// A read through the shared reply buffer. The buffer is blanked first: a read
-// that fails leaves it as it was, and the section would otherwise show the
-// bytes of the section before under its own labels.
-void readShared(Run& run, int16_t (CardLib::*read)(std::string&, int16_t&), int length,
-                const char* label) {
-  std::fill(run.regBuf.begin(), run.regBuf.end(), ' ');
-  run.regLen = static_cast<int16_t>(length);
-  run.lastStatus = (run.card.*read)(run.regBuf, run.regLen);
+// A section's read through the shared reply buffer, checked as above.
+void readShared(Run& run, CardRead read, int length, const char* label) {
+  readCard(run, read, static_cast<int16_t>(length));
   checked(run, label);
 }
 
@@ -290,9 +286,8 @@ void preventionSections(Run& run) {
   group(run, run.regBuf, kPrenatalChecks, kPrenatalFields);
 
   // The inoculations are longer than the shared buffer: a buffer of their own.
-  std::string inoculations(kInoculateLength, ' ');
-  run.regLen = kInoculateLength;
-  run.lastStatus = run.card.hisGetInoculateData(inoculations, run.regLen);
+  std::string inoculations;
+  readCard(run, &CardLib::hisGetInoculateData, inoculations, kInoculateLength);
   checked(run, "預防接種資料項目");
   say(run, "-------------- 預防接種資料項目：保留40組 ---------------");
   group(run, inoculations, kInoculations, kInoculationFields);

@@ -16,7 +16,6 @@ struct Group {
 inline constexpr int groupByte(const Group& g, int k, int offset) { return g.base + k * g.size + offset - 1; }
 
 // Single texts.
-inline constexpr int kLastSeqLength = 7;
 inline constexpr int kEmergentTelLength = 14;
 inline constexpr int kOrganDonateLength = 1;
 

@@ -10,6 +10,7 @@
 #include "frame/progress.h"
 #include "card/records.h"
 #include "card/cardlib.h"
+#include "card/read.h"
 #include "frame/run.h"
 #include "frame/vbtext.h"
 
@@ -66,10 +67,6 @@ std::string listingLine(int i, const std::string& order, const Visits& visits) {
   if (const std::string* place = placeOf(visits, time)) line += "  " + *place;
   return line;
 }
-
-// The registration buffer is blanked before each read, so that a failed read
-// never passes the previous reply's bytes for its own.
-void clearRegBuf(Run& run) { run.regBuf.assign(run.regBuf.size(), ' '); }
 
 // Hands the run over to a window the operator closes; the card work is over,
 // so the reader is given back now rather than held while the window is open.
@@ -130,18 +127,12 @@ void cmd_DentalTreat(Run& run) {
 
   std::string id;
   if (args.mode == "2") {
-    clearRegBuf(run);
-    run.regLen = kBasicLength;
-    run.lastStatus = run.card.hisGetRegisterBasic(run.regBuf, run.regLen);
-    msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5("讀取基本資料"));
+    readCard(run, &CardLib::hisGetRegisterBasic, kBasicLength, "讀取基本資料");
     id = bcut(run.regBuf, kIdPos, kIdWidth);
   }
 
   showWaiting(run, b5("讀取就醫資料"));
-  clearRegBuf(run);
-  run.regLen = kTreatmentLength;
-  run.lastStatus = run.card.hisGetTreatmentNoNeedHPC(run.regBuf, run.regLen);
-  msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5("就醫資料"));
+  readCard(run, &CardLib::hisGetTreatmentNoNeedHPC, kTreatmentLength, "就醫資料");
   std::string summary;
   const Visits visits = readVisits(run, summary);
 
@@ -177,10 +168,7 @@ void cmd_DentalTreat(Run& run) {
     listing = b5("無門診處方箋資料");
     showMessage(run, listing);
   } else if (args.mode != "2") {
-    clearRegBuf(run);
-    run.regLen = kTreatmentLength;
-    run.lastStatus = run.card.hisGetTreatmentNeedHPC(run.regBuf, run.regLen);
-    msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5("就醫資料需要HPC卡的部分"));
+    readCard(run, &CardLib::hisGetTreatmentNeedHPC, kTreatmentLength, "就醫資料需要HPC卡的部分");
     for (int k = 0; k < kVisitSlots; ++k)
       summary += bcut(run.regBuf, diagnosisByte(k, kDiagnosisTime), kDiagnosisTimeWidth) +
                  bcut(run.regBuf, diagnosisByte(k, kDiagnosisMain), kDiagnosisMainWidth);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "card/cardlib.h"
+#include "card/read.h"
 #include "card/cardrecord.h"
 #include "platform/cp950.h"
 #include "card/dates.h"
@@ -124,11 +125,7 @@ void RegisterPrevent(Run& run) {
       "檢查項目代碼: 成人預防保健：40歲以上至未滿65歲者，第一階段檢查填寫 21 ，第二階段檢查填寫 23 ，65歲以上者第一階段檢查填寫 22 ，第二階段檢查填寫 24 ",
       "檢查項目代碼: 婦女子宮頸抹片檢查 ：醫療院所填寫  31，助產所填寫  35 ",
   };
-  // Blank first: a failed read lists blank entries, not an earlier reply.
-  run.regBuf.assign(run.regBuf.size(), ' ');
-  run.regLen = kPreventLength;
-  run.lastStatus = run.card.hisGetRegisterPrevent(run.regBuf, run.regLen);
-  msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5("預防保健掛號作業"));
+  readCard(run, &CardLib::hisGetRegisterPrevent, kPreventLength, "預防保健掛號作業");
 
   listClear(run);
   for (const char* h : kHeader) listAdd(run, b5(h));

@@ -68,7 +68,9 @@ struct Reply {
 Reply longForm(Run& run, const std::string& category, const std::string& newborn) {
   const std::string makeUp = has(run, "New2562") ? "2" : "1";
   Reply r;
-  run.regBuf = fitted(run.regBuf, kBufferLength);
+  // Blank first: the library writes only what it answers, and a failed call
+  // must not pass an earlier reply (a card holder's bytes) for its own.
+  run.regBuf.assign(kBufferLength, ' ');
   run.regLen = kLongLength;
   r.code = run.card.hisGetSeqNumber256(category, newborn, makeUp, run.regBuf, run.regLen);
   run.regBuf = fitted(cp950::normalize(run.regBuf), kBufferLength);
