@@ -14,7 +14,6 @@
 
 namespace {
 
-bool has(const Run& run, const char* v) { return run.C.find(v) != std::string::npos; }
 std::string readF4(const Run& run) { return run.settings.workDir + "ReadF4.txt"; }
 std::string port(int16_t p) { return std::to_string(p); }
 
@@ -41,9 +40,9 @@ std::string port(int16_t p) { return std::to_string(p); }
 // alone unless "/Yes" asks again.
 [[noreturn]] void cmd_csVerifySAMDC(Run& run) {
   showWaiting(run, b5("與健保局連線認證中"));
-  const int16_t status = run.card.hisGetCardStatus(1);
+  const int16_t status = run.card.hisGetCardStatus(CardType::Sam);
   run.lastStatus = status;
-  if (status == 0 || has(run, "/Yes")) {
+  if (status == 0 || has(run.C, "/Yes")) {
     msg4apierr(run, run.card.csVerifySAMDC(), b5("連線 成功"));
   } else if (status == 2) {
     UnloadMe_End(run);
@@ -77,7 +76,7 @@ std::string port(int16_t p) { return std::to_string(p); }
 [[noreturn]] void cmd_LastTreatTime(Run& run) {
   using namespace card;
   showWaiting(run, b5("讀取健保IC卡卡片內容"));
-  const int16_t status = run.card.hisGetCardStatus(2);
+  const int16_t status = run.card.hisGetCardStatus(CardType::Health);
   run.lastStatus = status;
   doEvents(run);
   if (status != 2) {
@@ -126,7 +125,7 @@ std::string port(int16_t p) { return std::to_string(p); }
 }
 
 [[noreturn]] void cmd_VerifyHPCPIN(Run& run) {
-  const int16_t status = run.card.hisGetCardStatus(3);
+  const int16_t status = run.card.hisGetCardStatus(CardType::Professional);
   run.lastStatus = status;
   if (status == 0 || status == 9) {
     run.card.csCloseCom();
@@ -150,7 +149,7 @@ std::string port(int16_t p) { return std::to_string(p); }
 
 // Refreshes the card online; a network failure leaves autolink.tmp.
 [[noreturn]] void cmd_UpdateHC(Run& run) {
-  const int16_t status = run.card.hisGetCardStatus(2);
+  const int16_t status = run.card.hisGetCardStatus(CardType::Health);
   run.lastStatus = status;
   if (status == 0 || status == 9) {
     run.card.csCloseCom();
@@ -199,7 +198,7 @@ void cmd_hisWriteEmergentTel(Run& run) {
   std::string phone = bcut(tel, 1, 14);
   run.lastStatus = run.card.hisWriteEmergentTel(cardId, birth, phone);
   msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5("Teleph寫入"));
-  if (has(run, "/ReadF4")) cmd_ReadF4(run);
+  if (has(run.C, "/ReadF4")) cmd_ReadF4(run);
   UnloadMe_End(run);
 }
 

@@ -20,7 +20,6 @@
 
 namespace {
 
-bool has(const std::string& C, const char* v) { return C.find(v) != std::string::npos; }
 
 // "/ReName/" + source + "/" + target: copies the source when it exists.
 [[noreturn]] void cmd_ReName(Run& run) {

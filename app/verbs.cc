@@ -7,7 +7,6 @@
 
 namespace {
 
-bool has(std::string_view C, std::string_view v) { return C.find(v) != std::string_view::npos; }
 
 struct Contained {
   const char* text;

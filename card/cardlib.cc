@@ -110,9 +110,9 @@ int16_t CardLib::hpcUnlockHPC() {
   CARD_READY(hpcUnlockHPC);
   return low16(t_.hpcUnlockHPC());
 }
-int16_t CardLib::hisGetCardStatus(int16_t cardType) {
+int16_t CardLib::hisGetCardStatus(CardType card) {
   CARD_READY(hisGetCardStatus);
-  return low16(t_.hisGetCardStatus(cardType));
+  return low16(t_.hisGetCardStatus(static_cast<int16_t>(card)));
 }
 int16_t CardLib::csUnGetSeqNumber(const std::string& visitStamp) {
   CARD_READY(csUnGetSeqNumber);

@@ -27,6 +27,9 @@ struct CardTable {
 #undef CSHIS_TABLE_ENTRY
 };
 
+// The three cards of the reader, as hisGetCardStatus numbers them.
+enum class CardType : int16_t { Sam = 1, Health = 2, Professional = 3 };
+
 class CardLib : public ReaderPort {
  public:
   static constexpr int16_t kNoLibrary = 48;   // the library could not be loaded
@@ -52,7 +55,7 @@ class CardLib : public ReaderPort {
   int16_t csUnGetSeqNumber(const std::string& visitStamp);
   int16_t csUploadData(const std::string& fileName, const std::string& fileSize,
                        const std::string& count, std::string& buf, int16_t& len);
-  int16_t hisGetCardStatus(int16_t cardType);
+  int16_t hisGetCardStatus(CardType card);
   // The reads of the shape (buffer, length).
   int16_t hisGetRegisterBasic(std::string& buf, int16_t& len);
   int16_t hisGetRegisterPrevent(std::string& buf, int16_t& len);

@@ -68,6 +68,17 @@ inline constexpr int kPreventLength = 126, kPreventSize = 21, kPreventSlots = 6;
 inline constexpr int kPreventItem = 1, kPreventItemWidth = 2;
 inline constexpr int kPreventDate = 3, kPreventDateWidth = 7;
 inline constexpr int kPreventInstitution = 10, kPreventInstitutionWidth = 10;
+// Their heading and legend, as the card report and the prevention list both
+// show them (UTF-8). Item 04 is the elderly's influenza vaccine.
+inline constexpr const char* kPreventHeading[] = {
+    "-------------- 預防保健掛號作業  保留6組 ---------------",
+    "保健服務項目註記: 01兒童預防保健，02成人預防保健，03婦女子宮頸抹片檢查，04老人流行性感冒疫苗 ",
+    "保健服務項目註記: 05兒童牙齒預防保健，06婦女乳房保健，07糞便潛血檢查，08口腔黏膜檢查 ",
+    "檢查項目代碼: 兒童預防保健：醫院填寫 11至16 ，基層醫療院所填寫 71至76 ",
+    "檢查項目代碼: 成人預防保健：40歲以上至未滿65歲者，第一階段檢查填寫 21 ，第二階段檢查填寫 23 ，"
+    "65歲以上者第一階段檢查填寫 22 ，第二階段檢查填寫 24 ",
+    "檢查項目代碼: 婦女子宮頸抹片檢查 ：醫療院所填寫  31，助產所填寫  35 ",
+};
 inline constexpr int kPreventCode = 20, kPreventCodeWidth = 2;
 
 inline constexpr int preventByte(int k, int offset) { return 1 + k * kPreventSize + offset - 1; }

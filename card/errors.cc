@@ -144,14 +144,14 @@ std::string getErrorCode(Run& run, long code) {
   return key;
 }
 
-std::string statusWord(int cardType, int status) {
+std::string statusWord(CardType cardType, int status) {
   const char* w = nullptr;
   if (status == 0) {
     w = "未置入 ";
-  } else if (cardType == 1) {
+  } else if (cardType == CardType::Sam) {
     if (status == 1) w = " 尚未與健保局 IDC 認證 ";
     if (status == 2) w = " 認證成功 ";
-  } else if (cardType == 2) {
+  } else if (cardType == CardType::Health) {
     switch (status) {
       case 1: w = " 尚未與安全模組 認證 "; break;
       case 2: w = " 與安全模組認證成功 "; break;
@@ -160,7 +160,7 @@ std::string statusWord(int cardType, int status) {
       case 5: w = " 與健保局 IDC 認證成功 "; break;
       case 9: w = " 非 健保 IC 卡"; break;
     }
-  } else if (cardType == 3) {
+  } else if (cardType == CardType::Professional) {
     switch (status) {
       case 1: w = " 尚未與安全模組 認證 "; break;
       case 2: w = " 與安全模組認證成功 (PIN 尚未認證) "; break;
@@ -172,9 +172,9 @@ std::string statusWord(int cardType, int status) {
 }
 
 std::string hisGetCardStatusSUB(Run& run) {
-  std::string t = b5("安全模組卡: ") + statusWord(1, run.lastStatus = run.card.hisGetCardStatus(1));
-  t += "\r" + b5("健保 IC 卡: ") + statusWord(2, run.lastStatus = run.card.hisGetCardStatus(2));
-  t += "\r" + b5("醫事人員卡: ") + statusWord(3, run.lastStatus = run.card.hisGetCardStatus(3));
+  std::string t = b5("安全模組卡: ") + statusWord(CardType::Sam, run.lastStatus = run.card.hisGetCardStatus(CardType::Sam));
+  t += "\r" + b5("健保 IC 卡: ") + statusWord(CardType::Health, run.lastStatus = run.card.hisGetCardStatus(CardType::Health));
+  t += "\r" + b5("醫事人員卡: ") + statusWord(CardType::Professional, run.lastStatus = run.card.hisGetCardStatus(CardType::Professional));
   showWaiting(run, b5("讀取讀卡機時間"));
   if (readCard(run, &CardLib::csGetDateTime, kDateTimeLength) == 0) {
     const std::string& b = run.regBuf;

@@ -7,6 +7,7 @@
 #include <string>
 
 struct Run;
+enum class CardType : int16_t;
 
 // Sets the last error text for `code`; with a label also closes the reader and
 // shows the message for 20 seconds (not when a second reader is configured).
@@ -15,7 +16,7 @@ void msg4apierr(Run& run, int16_t code, const std::string& label);
 std::string errorMessage(Run& run, int16_t code);
 // The code's text from "ErrorCode.txt" (" " + text), else the bare code.
 std::string getErrorCode(Run& run, long code);
-// The word for a card status (card type 1 SAM, 2 HC, 3 HPC).
-std::string statusWord(int cardType, int status);
+// The word for a card status.
+std::string statusWord(CardType cardType, int status);
 // SAM, health card and professional card states, and the reader's clock.
 std::string hisGetCardStatusSUB(Run& run);

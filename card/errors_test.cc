@@ -92,12 +92,12 @@ TEST_F(ErrorsTest, ErrorCodeTxtLinesOfAnyShape) {
 }
 
 TEST_F(ErrorsTest, StatusWordsPerCardType) {
-  EXPECT_EQ(statusWord(3, 2), b5(" 與安全模組認證成功 (PIN 尚未認證) "));
-  EXPECT_EQ(statusWord(2, 2), b5(" 與安全模組認證成功 "));
-  EXPECT_EQ(statusWord(1, 0), b5("未置入 "));
-  EXPECT_EQ(statusWord(1, 3), "3");
-  EXPECT_EQ(statusWord(2, 9), b5(" 非 健保 IC 卡"));
-  EXPECT_EQ(statusWord(3, 7), "7");
+  EXPECT_EQ(statusWord(CardType::Professional, 2), b5(" 與安全模組認證成功 (PIN 尚未認證) "));
+  EXPECT_EQ(statusWord(CardType::Health, 2), b5(" 與安全模組認證成功 "));
+  EXPECT_EQ(statusWord(CardType::Sam, 0), b5("未置入 "));
+  EXPECT_EQ(statusWord(CardType::Sam, 3), "3");
+  EXPECT_EQ(statusWord(CardType::Health, 9), b5(" 非 健保 IC 卡"));
+  EXPECT_EQ(statusWord(CardType::Professional, 7), "7");
 }
 
 TEST_F(ErrorsTest, CardStatusTextWithTheReaderClock) {

@@ -41,7 +41,7 @@ void readerPass(Run& run, bool second) {
 
   if (exists(run.files(), result)) killFile(run.files(), result);
 
-  int16_t status = run.card.hisGetCardStatus(2);
+  int16_t status = run.card.hisGetCardStatus(CardType::Health);
   run.lastStatus = status;
   if (status == 0) {
     writeTextFile(run.files(), result, b5("無卡片"));

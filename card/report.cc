@@ -224,7 +224,7 @@ void treatmentSections(Run& run) {
   line(run, kDashes);
 
   // The status of the professional card is asked for before its part is read.
-  run.lastStatus = run.card.hisGetCardStatus(3);
+  run.lastStatus = run.card.hisGetCardStatus(CardType::Professional);
   readShared(run, &CardLib::hisGetTreatmentNeedHPC, kNeedHpcLength, "就醫資料需要HPC卡的部分");
   say(run, "------ 健保資料段  讀取就醫資料需要HPC卡的部分---------------");
   group(run, run.regBuf, kIllnessEntries, kIllnessFields);
@@ -271,14 +271,7 @@ void totalsSections(Run& run) {
 
 void preventionSections(Run& run) {
   readShared(run, &CardLib::hisGetRegisterPrevent, kPreventLength, "預防保健掛號作業");
-  say(run, "-------------- 預防保健掛號作業  保留6組 ---------------");
-  say(run, "保健服務項目註記: 01兒童預防保健，02成人預防保健，03婦女子宮頸抹片檢查，04流行性感冒疫苗 ");
-  say(run, "保健服務項目註記: 05兒童牙齒預防保健，06婦女乳房保健，07糞便潛血檢查，08口腔黏膜檢查 ");
-  say(run, "檢查項目代碼: 兒童預防保健：醫院填寫 11至16 ，基層醫療院所填寫 71至76 ");
-  say(run,
-      "檢查項目代碼: 成人預防保健：40歲以上至未滿65歲者，第一階段檢查填寫 21 ，第二階段檢查填寫 23 ，"
-      "65歲以上者第一階段檢查填寫 22 ，第二階段檢查填寫 24 ");
-  say(run, "檢查項目代碼: 婦女子宮頸抹片檢查 ：醫療院所填寫  31，助產所填寫  35 ");
+  for (const char* heading : kPreventHeading) say(run, heading);
   group(run, run.regBuf, kPreventions, kPreventFields);
 
   readShared(run, &CardLib::hisGetRegisterPregnant, kPregnantLength, "孕婦產前檢查");
@@ -353,7 +346,7 @@ void loadAll(Run& run) {
 }
 
 void command(Run& run) {
-  const int16_t status = run.card.hisGetCardStatus(2);
+  const int16_t status = run.card.hisGetCardStatus(CardType::Health);
   run.lastStatus = status;
   // 0 no card, 1 a card not yet authenticated with the SAM: nothing to read.
   if (status < 2) {

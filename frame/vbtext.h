@@ -8,6 +8,15 @@
 #include <string>
 #include <string_view>
 
+// InStr(text, part) > 0: the command line's verbs are found this way.
+inline bool has(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+// Blanks only, or NULs as a library may leave in unused slots.
+inline bool blank(std::string_view s) {
+  return s.find_first_not_of(std::string_view(" \0", 2)) == std::string_view::npos;
+}
+
 // Number of characters.
 size_t vbLen(std::string_view s);
 // Characters start..start+len-1 (1-based); to the end when len is negative.

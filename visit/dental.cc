@@ -18,7 +18,6 @@ namespace {
 
 using namespace card;
 
-constexpr int16_t kProfessionalCard = 3;
 constexpr int16_t kPinVerified = 3;  // hisGetCardStatus(3): the professional card is ready
 constexpr int16_t kStatusUnusable = 9;
 constexpr long kScalingMonths = 6;
@@ -32,11 +31,6 @@ struct Visits {
   std::string time[kVisitSlots];
   std::string place[kVisitSlots];
 };
-
-// Blank, or NULs as a library may leave in unused slots.
-bool blank(const std::string& s) {
-  return s.find_first_not_of(std::string(" \0", 2)) == std::string::npos;
-}
 
 // The visits of the treatment reply in the registration buffer, and the first
 // half of the summary that Readf4 keeps.
@@ -115,7 +109,7 @@ void cmd_DentalTreat(Run& run) {
   // would pass another patient's orders for this one's.
   if (exists(run.files(), dump)) killFile(run.files(), dump);
 
-  const int16_t status = run.card.hisGetCardStatus(kProfessionalCard);
+  const int16_t status = run.card.hisGetCardStatus(CardType::Professional);
   run.lastStatus = status;
   if (status < kPinVerified || status == kStatusUnusable) {
     const std::string refusal = b5("需使用醫師卡");

@@ -117,18 +117,10 @@ void cmd_hisWriteAllergicMedicines(Run& run) {
 }
 
 void RegisterPrevent(Run& run) {
-  static const char* const kHeader[] = {
-      "-------------- 預防保健掛號作業  保留6組 ---------------",
-      "保健服務項目註記: 01兒童預防保健，02成人預防保健，03婦女子宮頸抹片檢查，04老人流行性感冒疫苗 ",
-      "保健服務項目註記: 05兒童牙齒預防保健，06婦女乳房保健，07糞便潛血檢查，08口腔黏膜檢查 ",
-      "檢查項目代碼: 兒童預防保健：醫院填寫 11至16 ，基層醫療院所填寫 71至76 ",
-      "檢查項目代碼: 成人預防保健：40歲以上至未滿65歲者，第一階段檢查填寫 21 ，第二階段檢查填寫 23 ，65歲以上者第一階段檢查填寫 22 ，第二階段檢查填寫 24 ",
-      "檢查項目代碼: 婦女子宮頸抹片檢查 ：醫療院所填寫  31，助產所填寫  35 ",
-  };
   readCard(run, &CardLib::hisGetRegisterPrevent, kPreventLength, "預防保健掛號作業");
 
   listClear(run);
-  for (const char* h : kHeader) listAdd(run, b5(h));
+  for (const char* h : kPreventHeading) listAdd(run, b5(h));
   const std::string indent(8, ' ');
   for (int k = 0; k < kPreventSlots; ++k) {
     const std::string entry = bcut(run.regBuf, preventByte(k, 1), kPreventSize);

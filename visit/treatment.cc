@@ -39,7 +39,6 @@ const std::string kNoFees(kFeesField, '0');
 const std::string kLogEnd(23, '-');
 
 // Blank after trimming; the NULs a failed registration leaves count as blank too.
-bool blank(const std::string& s) { return s.find_first_not_of(std::string(" \0", 2)) == std::string::npos; }
 
 // Reports a stage's code; a failure closes the reader and the stages go on.
 void report(Run& run, int16_t code, const char* title) {

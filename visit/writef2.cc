@@ -24,7 +24,6 @@ constexpr const char* kCancelled = "2";
 // WriteF2.txt holds one identity number; more than this is not read.
 constexpr size_t kInputBytes = 4096;
 
-bool has(const Run& run, const char* v) { return run.C.find(v) != std::string::npos; }
 std::string getSeqN(const Run& run) { return run.settings.workDir + "GetSeqN.txt"; }
 bool registered(int16_t code) { return code == 0 || code == kSameDayVisit; }
 
@@ -66,7 +65,7 @@ struct Reply {
 };
 
 Reply longForm(Run& run, const std::string& category, const std::string& newborn) {
-  const std::string makeUp = has(run, "New2562") ? "2" : "1";
+  const std::string makeUp = has(run.C, "New2562") ? "2" : "1";
   Reply r;
   // Blank first: the library writes only what it answers, and a failed call
   // must not pass an earlier reply (a card holder's bytes) for its own.
@@ -133,7 +132,7 @@ std::string registerVisit(Run& run, const std::string& category, const std::stri
   const std::string head = bcut(holder + category, 1, kHeadWidth);
   const std::string visitCategory = vbLeft(category, kVisitCategoryWidth) + '\0';
   const std::string newborn = std::string(" ") + '\0';
-  const Reply r = has(run, "New256") ? longForm(run, visitCategory, newborn)
+  const Reply r = has(run.C, "New256") ? longForm(run, visitCategory, newborn)
                                      : shortForm(run, visitCategory, newborn);
 
   closeWaiting(run);
@@ -175,6 +174,6 @@ void cmd_WriteF2(Run& run) {
   } else {
     record = registerVisit(run, category, input);
   }
-  if (has(run, "/hisWriteF2Treatment")) hisWriteTreatment(run, record);
+  if (has(run.C, "/hisWriteF2Treatment")) hisWriteTreatment(run, record);
   UnloadMe_End(run);
 }

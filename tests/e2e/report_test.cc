@@ -203,6 +203,8 @@ TEST_F(Report, TheSectionsTheCardKeepsAsRawReplies) {
                    kIndent + ">[門診+住診(急性30天、慢性180天以下)]部分負擔費用累計:  00000004", ">年:     "}));
   EXPECT_EQ(after(l, "-------------- 醫療費用總累計---------------", 2),
             (Lines{"門診醫療費用總累計:  0000012000", "住診醫療費用總累計:  0000000300"}));
+  // The same legend as the prevention list's (item 04 once, in one wording).
+  EXPECT_EQ(count(l, "保健服務項目註記: 01兒童預防保健，02成人預防保健，03婦女子宮頸抹片檢查，04老人流行性感冒疫苗 "), 1u);
   EXPECT_EQ(after(l, "檢查項目代碼: 婦女子宮頸抹片檢查 ：醫療院所填寫  31，助產所填寫  35 ", 5),
             (Lines{"保健服務項目註記:  05", kIndent + "檢查日期: 115年06月05日", kIndent + "醫療院所代碼: 3501234567",
                    kIndent + "檢查項目代碼:   ", "保健服務項目註記:    "}));
