@@ -12,7 +12,7 @@ struct Run;
 // Form_Load of vexa5. Returns only when a window carries the run on.
 void Form_Load(Run& run);
 
-// Step 19: opens the reader on the port the command line names.
+// Opening the reader: on the port on the port the command line names.
 void openReader(Run& run);
 
 // The verbs whose procedures this build does not have yet: no result file, the

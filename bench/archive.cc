@@ -22,6 +22,7 @@
 #include "platform/platform.h"
 #include "frame/run.h"
 #include "platform/screen.h"
+#include "tests/support/nullscreen.h"
 #include "frame/vbtext.h"
 
 namespace fs = std::filesystem;
@@ -31,31 +32,6 @@ namespace {
 constexpr int kRuns = 9;
 constexpr int kOlderFiles = 5000;
 
-// Nothing is shown and nothing waits.
-struct QuietScreen : Screen {
-  bool waits() const override { return false; }
-  void showWaiting(const std::string&) override {}
-  void hideWaiting() override {}
-  void closeWaiting() override {}
-  void setWaitingColour(Colour) override {}
-  void showMessage(const std::string&) override {}
-  void showRed(const std::string&, int) override {}
-  void hideMessage() override {}
-  Answer msgBox(const std::string&, const std::string&, Buttons, Icon, Answer d) override {
-    return d;
-  }
-  void delay(double, const std::string&) override {}
-  void caption(const std::string&, const std::string&) override {}
-  void listClear() override {}
-  void listAdd(const std::string&) override {}
-  void show(const std::string&) override {}
-  void hideMain() override {}
-  void placeMain(int, int, int, int) override {}
-  bool shellOpen(const std::string&, const std::string&) override { return true; }
-  std::vector<UiEvent> pump() override { return {}; }
-  bool windowOpen(const std::string&) override { return false; }
-  void exit() override {}
-};
 
 std::string key(int i) { return "P" + zeroPad(i, 9); }
 
@@ -130,7 +106,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<System> sys = makeRealSystem(argc, argv);
   std::unique_ptr<Disk> disk = makeRealDisk();
   std::unique_ptr<Clock> clock = makeRealClock();
-  QuietScreen screen;
+  NullScreen screen;
   CardLib card;
   const std::string workDir = cp950::fromUtf8(dir.string()) + "\\";
   // A run of its own for every operation, as every process of the program has.

@@ -126,10 +126,6 @@ void Timer2_Timer(Run& run) {
     Form_Unload(run);
 }
 
-ListSize Form_Resize(int w, int h) {
-  return {w - 360, h - 640, w > 360, h > 640};
-}
-
 std::string formatSingle(double v) {
   float f = static_cast<float>(v);
   char buf[32];

@@ -43,13 +43,6 @@ void listAdd(Run& run, const std::string& line);
 // vexa5's Timer2 (enabled only by "/WaitingForm").
 void Timer2_Timer(Run& run);
 
-// The log list's size for a main window of that size (twips).
-struct ListSize {
-  int width, height;
-  bool setWidth, setHeight;
-};
-ListSize Form_Resize(int windowWidth, int windowHeight);
-
 // A number as the runtime prints a single-precision value: up to seven
 // significant digits, no trailing zeros ("14.5", "3", "0.25").
 std::string formatSingle(double v);

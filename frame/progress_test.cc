@@ -95,13 +95,7 @@ TEST_F(ProgressTest, Timer2EndsTheRunOnANonEmptyRepairFile) {
   EXPECT_THROW(Timer2_Timer(f.run), EndOfRun);
 }
 
-TEST(RunFrame, FormResizeAndNumbers) {
-  ListSize s = Form_Resize(5000, 4000);
-  EXPECT_TRUE(s.setWidth && s.setHeight);
-  EXPECT_EQ(s.width, 4640);
-  EXPECT_EQ(s.height, 3360);
-  s = Form_Resize(300, 640);
-  EXPECT_FALSE(s.setWidth || s.setHeight);
+TEST(RunFrame, NumbersAsTheRuntimePrintsThem) {
   EXPECT_EQ(formatSingle(14.5), "14.5");
   EXPECT_EQ(formatSingle(3), "3");
   EXPECT_EQ(formatSingle(0.25), ".25");

@@ -54,7 +54,7 @@ bool appendRecords(Run& run, const std::string& path, long recordSize, const std
   return false;
 }
 
-// Step 6: the matching visit records of UpLoadA.txt go into this month's archive.
+// The archive: the matching visit records of UpLoadA.txt go into this month's archive.
 void archiveSource(Run& run, const std::string& uploadTime) {
   const std::string source = run.settings.workDir + kUploadSource;
   const std::string monthly = run.settings.workDir + kArchivePrefix + DateMth(run.clock.now());
@@ -80,7 +80,7 @@ bool writeBytes(Run& run, const std::string& path, const std::string& data) {
   return false;
 }
 
-// Step 7: UpLoadA.txt becomes UpLoadA.bak. It is deleted only when the copy
+// The backup: UpLoadA.txt becomes UpLoadA.bak. It is deleted only when the copy
 // exists, so the day's records are never lost.
 void backUpSource(Run& run) {
   const std::string source = run.settings.workDir + kUploadSource;
@@ -193,7 +193,7 @@ std::string receiptCopyName(const std::string& receiptBuf) {
 }
 
 void cmd_UpLoadData(Run& run) {
-  // 1. Nothing to send.
+  // Nothing to send.
   const std::string xml = run.settings.workDir + kUploadXml;
   if (!run.disk.exists(xml)) {
     closeReader(run);
@@ -203,7 +203,7 @@ void cmd_UpLoadData(Run& run) {
     UnloadMe_End(run);
   }
 
-  // 2-3. The sending.
+  // The sending.
   const std::string count = uploadCountText(run.C);
   const int64_t xmlSize = run.disk.length(xml).value_or(0);
   const std::string size = std::to_string(xmlSize);
@@ -215,26 +215,26 @@ void cmd_UpLoadData(Run& run) {
   run.lastStatus = code;
   msg4apierr(run, code, b5(kOperation));
 
-  // 4. A receipt dated another year is no receipt (the reader's clock is wrong).
+  // The receipt: one dated another year is no receipt (the reader's clock is wrong).
   if (code != 0 || cut(buf, receipt::kUploadYear) != std::to_string(run.clock.now().year))
     uploadRefused(run, code);
 
-  // 5-7. The day's records into the monthly archive, the source kept as .bak.
+  // The archive: the day's records into the monthly archive, the source kept as .bak.
   if (run.disk.exists(run.settings.workDir + kUploadErr)) killFile(run.files(), run.settings.workDir + kUploadErr);
   ensureFolder(run, kUploadFolder);
   archiveSource(run, cut(buf, receipt::kUploadTime));
   backUpSource(run);
 
-  // 8-10. The report for the clinic program, and its copy for this receipt.
+  // The report for the clinic program, and its copy for this receipt.
   closeReader(run);
   writeTextFile(run.files(), run.settings.workDir + kUploadErr, uploadReport(buf, count, size));
   ensureFolder(run, kSignFolder);
   copyFile(run.files(), run.settings.workDir + kUploadErr, run.settings.workDir + kReceiptCopyPrefix + receiptCopyName(buf));
 
-  // 11. One line in the register.
+  // The register: one line.
   appendRecords(run, run.settings.workDir + kUploadRegister, reg::kLineSize, registerLine(buf, count, xmlSize));
 
-  // 12. Done; the portal page when the setting allows.
+  // Done; the portal page when the setting allows.
   showWaiting(run, b5("上傳 完成"));
   timedelay(run, 3, "");
   if (HttpicExecute(run, std::string("https://") + kPortalHost + kPortalPath) == 1) timedelay(run, 1, "");

@@ -11,6 +11,7 @@
 #include "platform/profile.h"
 #include "frame/run.h"
 #include "platform/screen.h"
+#include "tests/support/nullscreen.h"
 #include "platform/wildcard.h"
 
 // Files in memory, keyed by the path as the program spells it.
@@ -148,14 +149,13 @@ struct FakeSystem : System {
 };
 
 // Records what the program showed; hands out operator actions on pump.
-struct FakeScreen : Screen {
+struct FakeScreen : NullScreen {
   std::vector<std::string> events;  // "kind|text|..." in CP950
   std::vector<UiEvent> pending;
   bool wait = true;
   int pumps = 0;
   bool waits() const override { return wait; }
   void showWaiting(const std::string& t) override { events.push_back("waiting|" + t); }
-  void hideWaiting() override {}
   void closeWaiting() override { events.push_back("close-waiting"); }
   void setWaitingColour(Colour c) override { colours.push_back(c); }
   void showMessage(const std::string& t) override { events.push_back("message|" + t); }
@@ -167,13 +167,10 @@ struct FakeScreen : Screen {
     events.push_back("msgbox|" + c + "|" + t);
     return d;
   }
-  void delay(double, const std::string&) override {}
   void caption(const std::string& w, const std::string& t) override { events.push_back("caption|" + w + "|" + t); }
   void listClear() override { events.push_back("list-clear"); }
   void listAdd(const std::string& l) override { events.push_back("list|" + l); }
   void show(const std::string& w) override { events.push_back("show|" + w); }
-  void hideMain() override {}
-  void placeMain(int, int, int, int) override {}
   bool shellOpen(const std::string& w, const std::string&) override {
     events.push_back("open|" + w);
     return true;
@@ -184,7 +181,6 @@ struct FakeScreen : Screen {
     e.swap(pending);
     return e;
   }
-  bool windowOpen(const std::string&) override { return false; }
   void exit() override { events.push_back("exit"); }
   std::vector<Colour> colours;
 };
