@@ -101,8 +101,7 @@ void readerPass(Run& run, bool second) {
       showRed(run, b5("更新失敗 "), 20);
     }
   }
-  if (int32_t code = save1500file(run.disk, run.settings.workDir, id, record + "\r\n" + log))
-    run.lastStatus = code;
+  archiveSaved(run, save1500file(run.disk, run.settings.workDir, id, record + "\r\n" + log));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "card/cardrecord.h"
 #include "platform/cp950.h"
+#include "store/store.h"
 #include "card/dates.h"
 #include "card/errors.h"
 #include "card/cardlib.h"
@@ -247,6 +248,12 @@ std::string listHolder(Run& run) {
   }
   std::string id = bcut(run.regBuf, kIdPos, kIdWidth);
   return plainIdentity(id) ? id : std::string();
+}
+
+void archiveSaved(Run& run, int32_t code) {
+  if (code == 0) return;
+  run.lastStatus = code;
+  if (code == kErrStoreBusy) showRed(run, b5("健保IC卡紀錄檔 其他工作站使用中, 本次未存檔"), 3);
 }
 
 void List1DataSave(Run& run) {

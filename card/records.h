@@ -20,6 +20,9 @@ std::string GetOffsCode(Run& run, const std::string& code, int16_t flag);
 std::string Data6Times(Run& run);
 // Opens the page when the setting ic2net2 allows; 1 when it did.
 int16_t HttpicExecute(Run& run, const std::string& url);
+// A save into the card-record archive answered `code`: lastStatus takes it,
+// and a store another run held too long is said in red (nothing was saved).
+void archiveSaved(Run& run, int32_t code);
 // Adds a text to the log list, one line per CR LF piece.
 void lst1additm(Run& run, const std::string& text);
 // Prints the log list into IcDatTmp.txt and keeps a copy under ic\data\.

@@ -316,8 +316,7 @@ void saveRecentVisits(Run& run) {
   if (run.lastStatus != 0) return;
   const std::string id = bcut(run.regBuf, kIdPos, kIdWidth);
   if (vbLen(vbTrim(id)) != 10 || vbTrim(bcut(run.regBuf, kIdPos, 1)) < "A") return;
-  if (int32_t code = save1500file(run.disk, run.settings.workDir, id, summary))
-    run.lastStatus = code;
+  archiveSaved(run, save1500file(run.disk, run.settings.workDir, id, summary));
 }
 
 std::string mode(const std::string& C) {

@@ -3,10 +3,13 @@
 // card-control library through dlopen. Fixed Windows paths ("c:\orvo.ini") map
 // under $IC_DRIVE_ROOT (default ~/.ic/drives): X:\a\b is $IC_DRIVE_ROOT/x/a/b.
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
@@ -49,8 +52,34 @@ DateTime fromTimeT(std::time_t t) {
   return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
+// flock: released when the descriptor closes, also when the process dies.
+class PosixLock : public DiskLock {
+ public:
+  explicit PosixLock(int fd) : fd_(fd) {}
+  ~PosixLock() override { ::close(fd_); }
+
+ private:
+  int fd_;
+};
+
 class PosixDisk : public Disk {
  public:
+  std::unique_ptr<DiskLock> lock(const std::string& path, int waitMs) override {
+    std::error_code ec;
+    const fs::path p = native(path);
+    if (path.empty() || fs::is_directory(p, ec)) return nullptr;
+    const int fd = ::open(p.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    for (;;) {
+      if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return std::make_unique<PosixLock>(fd);
+      if (errno != EWOULDBLOCK && errno != EINTR) break;
+      if (std::chrono::steady_clock::now() >= until) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::close(fd);
+    return nullptr;
+  }
   bool exists(const std::string& path) override {
     std::error_code ec;
     return !path.empty() && fs::exists(native(path), ec);

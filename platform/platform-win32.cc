@@ -95,8 +95,34 @@ DateTime fromSystemTime(const SYSTEMTIME& st) {
   return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 }
 
+// LockFileEx on the whole file: released when the handle closes, also when
+// the process dies.
+class WinLock : public DiskLock {
+ public:
+  explicit WinLock(HANDLE h) : h_(h) {}
+  ~WinLock() override { CloseHandle(h_); }
+
+ private:
+  HANDLE h_;
+};
+
 class WinDisk : public Disk {
  public:
+  std::unique_ptr<DiskLock> lock(const std::string& path, int waitMs) override {
+    HANDLE h = openFile(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(waitMs < 0 ? 0 : waitMs);
+    for (;;) {
+      OVERLAPPED o{};
+      if (LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
+                     &o))
+        return std::make_unique<WinLock>(h);
+      if (GetTickCount64() >= until) break;
+      Sleep(20);
+    }
+    CloseHandle(h);
+    return nullptr;
+  }
   bool exists(const std::string& path) override {
     return attributes(path) != INVALID_FILE_ATTRIBUTES;
   }

@@ -25,6 +25,12 @@ int64_t daysFromCivil(int year, int month, int day);
 // The date that lies `days` days after `d` (negative: before), time kept.
 DateTime addDays(const DateTime& d, int64_t days);
 
+// Held while it lives: an exclusive lock that other runs of the program (other
+// processes, on this or another workstation sharing the folder) wait for.
+struct DiskLock {
+  virtual ~DiskLock() = default;
+};
+
 struct Disk {
   virtual ~Disk() = default;
   // True for an existing file or folder; never fails.
@@ -50,6 +56,10 @@ struct Disk {
   // Names of the files (not folders) in `folder` that match the file-list box's
   // pattern: ";"-separated wildcards with "*" and "?", compared without case.
   virtual std::vector<std::string> list(const std::string& folder, const std::string& pattern) = 0;
+  // An exclusive lock on the file `path` (created, empty, when missing; its
+  // folder must exist), waiting up to `waitMs` for another run to let go.
+  // Null when it could not be had in time or the file cannot be opened.
+  virtual std::unique_ptr<DiskLock> lock(const std::string& path, int waitMs) = 0;
 };
 
 struct Clock {

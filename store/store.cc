@@ -19,6 +19,8 @@ constexpr int64_t kRebuildRead = 240000;  // store bytes per read of the rebuild
 // An older or "_3" file is read up to here: more is no text of one holder.
 constexpr int64_t kTextFileCap = 1 << 20;
 constexpr int32_t kErrOverflow = 6;  // the runtime's overflow: record 32768 does not exist
+// How long a run waits for another run's save before giving up.
+constexpr int kLockWaitMs = 10000;
 
 // Where one pass works and what it found: the failure code of the last step
 // that failed, 0 when none did.
@@ -53,9 +55,18 @@ bool readText(Place& p, const std::string& path, std::string& data) {
                          data);
 }
 
+// A store's record count: its length in records rounded to the nearest whole
+// number (halves to even, as the runtime rounds), so a torn last record of
+// less than half a record does not count and one of more does.
+int64_t recordCount(int64_t length, int64_t record) {
+  const int64_t q = length / record, r = length % record;
+  return q + (2 * r > record || (2 * r == record && q % 2 == 1) ? 1 : 0);
+}
+
 // The lengths of a store and its index (0 when missing).
 struct Shape {
   int64_t storeLength = 0, indexLength = 0;
+  int64_t count(const Store& s) const { return recordCount(storeLength, s.record); }
 };
 
 Shape shapeOf(Place& p, const Store& s) {
@@ -63,13 +74,28 @@ Shape shapeOf(Place& p, const Store& s) {
           p.disk.length(p.dir + s.index).value_or(0)};
 }
 
-// Whole records, whole entries, and one entry for every record.
+// Whole entries, and one entry for every record.
 bool inStep(const Shape& sh, const Store& s) {
-  return sh.storeLength % s.record == 0 && sh.indexLength % kKey == 0 &&
-         sh.indexLength / kKey == sh.storeLength / s.record;
+  return sh.indexLength % kKey == 0 && sh.indexLength / kKey == sh.count(s);
 }
 
-enum class Put { Stored, NoStore, OutOfStep, Full, Failed };
+// Writes into an existing file, never past its end: a gap would be filled
+// with NUL bytes, which an index would then hold as entries.
+bool putAt(Disk& disk, const std::string& path, int64_t offset, const std::string& data) {
+  const auto length = disk.length(path);
+  return length && offset <= *length && !disk.isFolder(path) && disk.writeAt(path, offset, data);
+}
+
+// A new record goes at the boundary after the last counted one: over a torn
+// tail that does not count, or after one that does, completed with blanks.
+bool putRecord(Disk& disk, const std::string& store, int64_t length, int64_t count,
+               const Store& s, const std::string& records) {
+  const int64_t at = count * s.record;
+  if (at <= length) return putAt(disk, store, at, records);
+  return putAt(disk, store, length, std::string(static_cast<size_t>(at - length), ' ') + records);
+}
+
+enum class Put { Stored, NoStore, OutOfStep, Full, Failed, Busy };
 
 // Writes the text for a key into record n, or as a new record at the end when
 // n is 0 (its index entry after it). Nothing is written to a store and index
@@ -77,24 +103,26 @@ enum class Put { Stored, NoStore, OutOfStep, Full, Failed };
 Put put(Place& p, const Store& s, const std::string& key, int32_t n, const std::string& text) {
   const Shape sh = shapeOf(p, s);
   if (!inStep(sh, s)) return Put::OutOfStep;
-  const int64_t count = sh.storeLength / s.record;
+  const int64_t count = sh.count(s);
   const std::string store = p.dir + s.file;
   if (n > 0) {
     if (n > count) return Put::OutOfStep;
     const int64_t at = (n - 1) * s.record;
     std::string held;
+    // The last record may be torn: what it lacks reads as blanks.
     if (!p.disk.readAt(store, at, static_cast<size_t>(s.record), held) ||
-        static_cast<int64_t>(held.size()) != s.record)
+        held.size() < static_cast<size_t>(kKey))
       return Put::Failed;
     if (held.compare(0, kKey, key) != 0) return Put::OutOfStep;
     const std::string body = s.appends ? vbRTrim(held.substr(kKey)) + text : text;
-    return p.disk.writeAt(store, at + kKey, textField(s, body)) ? Put::Stored : Put::Failed;
+    return putAt(p.disk, store, at + kKey, textField(s, body)) ? Put::Stored : Put::Failed;
   }
   if (count >= kArchiveMaxRecords) return Put::Full;
   // The record first: a failure between the two leaves a store longer than its
   // index, which the next save finds out of step; no record is lost either way.
-  if (!p.disk.writeAt(store, count * s.record, key + textField(s, text))) return Put::Failed;
-  if (!p.disk.writeAt(p.dir + s.index, count * kKey, key)) return Put::Failed;
+  if (!putRecord(p.disk, store, sh.storeLength, count, s, key + textField(s, text)))
+    return Put::Failed;
+  if (!putAt(p.disk, p.dir + s.index, count * kKey, key)) return Put::Failed;
   return Put::Stored;
 }
 
@@ -102,14 +130,20 @@ int32_t failureCode(Put r) {
   switch (r) {
     case Put::Full: return kErrOverflow;
     case Put::Failed: return kErrFileAccess;
+    case Put::Busy: return kErrStoreBusy;
     default: return 0;
   }
 }
 
 // save1500file and save3000file: only into an existing store and index; an
-// index found out of step is deleted, to be rebuilt at the next start.
+// index found out of step is deleted, to be rebuilt at the next start. The
+// whole read-check-write holds the archive's lock: two runs saving at once
+// would otherwise write their records at the same place.
 Put save(Place& p, const Store& s, const std::string& key, const std::string& text) {
   const std::string index = p.dir + s.index;
+  if (!p.disk.exists(p.dir + s.file) || !p.disk.exists(index)) return Put::NoStore;
+  const auto lock = p.disk.lock(p.dir + kArchiveLock, kLockWaitMs);
+  if (!lock) return Put::Busy;
   if (!p.disk.exists(p.dir + s.file) || !p.disk.exists(index)) return Put::NoStore;
   const std::string k = keyField(key);
   const Put r = put(p, s, k, indexSearch(p.disk, index, k, kKey), text);
@@ -118,6 +152,30 @@ Put save(Place& p, const Store& s, const std::string& key, const std::string& te
 }
 
 // ---- start-up maintenance
+
+// The index of an existing store can be trusted: it is there, has one whole
+// entry for every record, no entry is blank or holds a NUL (a gap an
+// interrupted write left), and its first and last entries are the keys of
+// the first and last records. Anything else is rebuilt from the store.
+bool indexSound(Place& p, const Store& s) {
+  const std::string store = p.dir + s.file, index = p.dir + s.index;
+  if (!p.disk.exists(index) || p.disk.isFolder(index)) return false;
+  const Shape sh = shapeOf(p, s);
+  if (!inStep(sh, s)) return false;
+  const int64_t n = sh.count(s);
+  if (n == 0) return true;
+  std::string keys;
+  if (!p.disk.readAt(index, 0, static_cast<size_t>(sh.indexLength), keys) ||
+      static_cast<int64_t>(keys.size()) != sh.indexLength)
+    return false;
+  if (keys.find('\0') != std::string::npos) return false;
+  for (size_t e = 0; e < keys.size(); e += kKey)
+    if (keys.find_first_not_of(' ', e) >= e + kKey) return false;
+  std::string first, last;
+  return p.disk.readAt(store, 0, kKey, first) && first == keys.substr(0, kKey) &&
+         p.disk.readAt(store, (n - 1) * s.record, kKey, last) &&
+         last == keys.substr(keys.size() - kKey);
+}
 
 // The progress text, passed on only when it changes.
 struct Progress {
@@ -139,7 +197,7 @@ std::string percent(int64_t part, int64_t whole) {
 // go to a temporary file that replaces the index only when complete.
 void rebuildIndex(Place& p, const Store& s) {
   const std::string store = p.dir + s.file, index = p.dir + s.index;
-  const int64_t n = p.disk.length(store).value_or(0) / s.record;
+  const int64_t n = recordCount(p.disk.length(store).value_or(0), s.record);
   const int64_t perRead = std::max<int64_t>(1, kRebuildRead / s.record);
   const std::string label = std::string(" %  ") + s.name + ".ind";
   Progress progress{p.progress, {}};
@@ -148,8 +206,9 @@ void rebuildIndex(Place& p, const Store& s) {
   for (int64_t first = 0; first < n; first += perRead) {
     const int64_t count = std::min(perRead, n - first);
     std::string data;
+    // A torn last record that counts still holds its key (it is more than half).
     if (!p.disk.readAt(store, first * s.record, static_cast<size_t>(count * s.record), data) ||
-        static_cast<int64_t>(data.size()) != count * s.record) {
+        static_cast<int64_t>(data.size()) < (count - 1) * s.record + kKey) {
       p.status = kErrFileAccess;
       return;
     }
@@ -212,6 +271,7 @@ struct Migration {
   const Store& s;
   bool started = false;
   int64_t count = 0;               // records on disk
+  int64_t length = 0;              // the store's length on disk
   Keys keys;                       // key -> record, the batch's included
   std::string records, entries;    // the batch: new records and their index entries
   std::vector<std::string> files;  // the older files the batch holds the text of
@@ -224,7 +284,8 @@ struct Migration {
     files.clear();
     started = inStep(sh, s);
     if (!started) return false;
-    count = sh.storeLength / s.record;
+    count = sh.count(s);
+    length = sh.storeLength;
     loadKeys(p, s, keys);
     return true;
   }
@@ -238,7 +299,7 @@ struct Migration {
       std::string held;
       if (!p.disk.readAt(store, (n - 1) * s.record, kKey, held)) return Put::Failed;
       if (held != key) return Put::OutOfStep;
-      if (!p.disk.writeAt(store, (n - 1) * s.record + kKey, textField(s, text)))
+      if (!putAt(p.disk, store, (n - 1) * s.record + kKey, textField(s, text)))
         return Put::Failed;
       p.disk.remove(older);
       return Put::Stored;
@@ -258,13 +319,22 @@ struct Migration {
   // store longer than its index, which the next save finds out of step.
   bool flush() {
     if (entries.empty()) return true;
-    if (!p.disk.writeAt(p.dir + s.file, count * s.record, records) ||
-        !p.disk.writeAt(p.dir + s.index, count * kKey, entries)) {
+    const std::string store = p.dir + s.file, index = p.dir + s.index;
+    // The migration creates a missing store and index (the saves never do).
+    for (const std::string& f : {store, index})
+      if (!p.disk.exists(f) && !p.disk.write(f, "")) {
+        p.status = kErrFileAccess;
+        started = false;
+        return false;
+      }
+    if (!putRecord(p.disk, store, length, count, s, records) ||
+        !putAt(p.disk, index, count * kKey, entries)) {
       p.status = kErrFileAccess;
       started = false;
       return false;
     }
     count += static_cast<int64_t>(entries.size()) / kKey;
+    length = count * s.record;
     for (const std::string& f : files) p.disk.remove(f);
     records.clear();
     entries.clear();
@@ -286,7 +356,10 @@ struct Migration {
 void migrate(Place& p, const Store& s) {
   const std::vector<std::string> names = p.disk.list(p.dir + "ic\\data", s.older);
   const std::string store = p.dir + s.file, index = p.dir + s.index;
-  if (p.disk.exists(store) && !p.disk.exists(index)) rebuildIndex(p, s);
+  if (p.disk.exists(store) && !indexSound(p, s)) {
+    p.disk.remove(index);
+    rebuildIndex(p, s);
+  }
 
   Progress progress{p.progress, {}};
   Migration m(p, s);
@@ -348,15 +421,16 @@ int32_t save1500file(Disk& disk, const std::string& workDir, const std::string& 
   return failureCode(save(p, kCardReads, key, text));
 }
 
-void save3000file(Disk& disk, const std::string& workDir, const std::string& key,
-                  const std::string& text) {
-  // No failure of this one reaches the caller.
+int32_t save3000file(Disk& disk, const std::string& workDir, const std::string& key,
+                     const std::string& text) {
   Place p{disk, workDir, {}};
-  save(p, kTreatments, key, text);
+  return save(p, kTreatments, key, text) == Put::Busy ? kErrStoreBusy : 0;
 }
 
 int32_t migrateArchive(Disk& disk, const std::string& workDir, const StoreProgress& progress) {
   Place p{disk, workDir, progress};
+  const auto lock = disk.lock(workDir + kArchiveLock, kLockWaitMs);
+  if (!lock) return kErrStoreBusy;
   migrate(p, kCardReads);
   migrate(p, kTreatments);
   return p.status;

@@ -19,6 +19,11 @@ inline constexpr int kTreatmentRecord = 3000;  // ic\dataZ2
 inline constexpr int32_t kArchiveMaxRecords = 32767;
 // The index is searched in blocks of this many bytes.
 inline constexpr int kIndexBlock = 6000;
+// Every change of the stores, and the upload archive and register beside
+// them, is made holding this file's lock (other runs wait up to 10 seconds).
+inline constexpr const char* kArchiveLock = "ic\\ic.lock";
+// The code of a save that could not have the lock: nothing was written.
+inline constexpr int32_t kErrStoreBusy = 70;
 
 struct Store {
   const char* file;
@@ -50,10 +55,11 @@ int32_t indexSearch(Disk& disk, const std::string& indexPath, const std::string&
 // runtime's code of a failure, 0 when stored or when there is no store.
 int32_t save1500file(Disk& disk, const std::string& workDir, const std::string& key,
                      const std::string& text);
-// Appends treatment text for a holder (keeping the newest 2990 bytes); a
-// failure is no concern of the caller's.
-void save3000file(Disk& disk, const std::string& workDir, const std::string& key,
-                  const std::string& text);
+// Appends treatment text for a holder (keeping the newest 2990 bytes). Other
+// failures are no concern of the caller's; kErrStoreBusy when another run
+// held the store too long and nothing was written.
+int32_t save3000file(Disk& disk, const std::string& workDir, const std::string& key,
+                     const std::string& text);
 
 // The start-up maintenance of both stores: a missing index rebuilt, the older
 // per-holder files moved in. The code of the last failure, 0 when none.

@@ -277,11 +277,14 @@ TEST_F(Maintenance, RebuildsAMissingIndexWithOneEntryPerRecord) {
   EXPECT_FALSE(has("ic\\dataZ.ind.new"));
 }
 
-TEST_F(Maintenance, ARebuildCountsWholeRecordsOnly) {
-  file("ic\\dataZ") = card(key(1), "a") + card(key(2), "b").substr(0, 900);
-  archiveMaintenance(run);
-  EXPECT_EQ(file("ic\\dataZ.ind"), key(1));
-  EXPECT_EQ(file("ic\\dataZ"), card(key(1), "a") + card(key(2), "b").substr(0, 900));
+// A torn last record counts when it is more than half a record.
+TEST_F(Maintenance, ARebuildCountsRecordsRoundedToTheNearestWholeNumber) {
+  for (size_t tail : {600u, 900u}) {
+    file("ic\\dataZ") = card(key(1), "a") + card(key(2), "b").substr(0, tail);
+    f.disk.files.erase("w:\\ic\\dataZ.ind");
+    archiveMaintenance(run);
+    EXPECT_EQ(file("ic\\dataZ.ind"), tail > 750 ? key(1) + key(2) : key(1)) << tail;
+  }
 }
 
 TEST_F(Maintenance, NothingHappensWithoutTheDataFolder) {
@@ -335,14 +338,52 @@ TEST_F(Maintenance, AnIndexOutOfStepIsRebuiltBeforeAnyRecordIsWritten) {
   EXPECT_FALSE(has("ic\\data\\Z" + key(1)));
 }
 
-TEST_F(Maintenance, AStoreWithATornRecordKeepsItsOlderFiles) {
-  const std::string torn = card(key(1), "one") + "garbage";
-  file("ic\\dataZ") = torn;
+// A torn tail never stops the store: the next record goes at the record
+// boundary, over a tail that does not count, after one that does.
+TEST_F(Maintenance, AStoreWithATornTailTakesTheNextRecordAtARecordBoundary) {
+  file("ic\\dataZ") = card(key(1), "one") + "garbage";
   file("ic\\dataZ.ind") = key(1);
   file("ic\\data\\Z" + key(2)) = "two";
   archiveMaintenance(run);
-  EXPECT_EQ(file("ic\\dataZ"), torn);
-  EXPECT_TRUE(has("ic\\data\\Z" + key(2)));
+  EXPECT_EQ(file("ic\\dataZ"), card(key(1), "one") + card(key(2), "two\r\n"));
+  EXPECT_EQ(file("ic\\dataZ.ind"), key(1) + key(2));
+  EXPECT_FALSE(has("ic\\data\\Z" + key(2)));
+
+  const std::string longTail = card(key(3), "three").substr(0, 1000);
+  file("ic\\dataZ") += longTail;
+  file("ic\\dataZ.ind") += key(3);
+  EXPECT_EQ(save1500file(f.disk, "w:\\", key(4), "four"), 0);
+  EXPECT_EQ(file("ic\\dataZ").substr(2 * kCardReadRecord),
+            longTail + std::string(500, ' ') + card(key(4), "four"));
+  EXPECT_EQ(file("ic\\dataZ.ind"), key(1) + key(2) + key(3) + key(4));
+  EXPECT_EQ(save1500file(f.disk, "w:\\", key(3), "three again"), 0);
+  EXPECT_EQ(file("ic\\dataZ").substr(2 * kCardReadRecord, kCardReadRecord), card(key(3), "three again"));
+}
+
+// An index an interrupted write left with NUL or blank entries, or one whose
+// ends disagree with the store, is rebuilt at the start, never trusted.
+TEST_F(Maintenance, AnIndexThatCannotBeTrustedIsRebuilt) {
+  const std::string store = card(key(1), "a") + card(key(2), "b");
+  for (const std::string& bad : {std::string(10, '\0') + key(2), std::string(10, ' ') + key(2),
+                                 key(2) + key(1), key(1) + key(3)}) {
+    file("ic\\dataZ") = store;
+    file("ic\\dataZ.ind") = bad;
+    archiveMaintenance(run);
+    EXPECT_EQ(file("ic\\dataZ.ind"), key(1) + key(2));
+  }
+}
+
+// Another run holding the archive too long: nothing is written, and the
+// caller learns why.
+TEST_F(Maintenance, AStoreHeldByAnotherRunIsLeftAlone) {
+  stores({card(key(1), "a")});
+  const std::string before = file("ic\\dataZ");
+  f.disk.heldElsewhere = {"w:\\" + std::string(kArchiveLock)};
+  EXPECT_EQ(save1500file(f.disk, "w:\\", key(2), "b"), kErrStoreBusy);
+  EXPECT_EQ(save3000file(f.disk, "w:\\", key(2), "b"), kErrStoreBusy);
+  EXPECT_EQ(migrateArchive(f.disk, "w:\\", {}), kErrStoreBusy);
+  EXPECT_EQ(file("ic\\dataZ"), before);
+  EXPECT_EQ(file("ic\\dataZ.ind"), key(1));
 }
 
 TEST_F(Maintenance, ManyOlderFilesKeepTheirOrderAndTheirIndexEntries) {

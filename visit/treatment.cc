@@ -143,7 +143,8 @@ void hisWriteTreatment(Run& run, const std::string& record) {
   // Without a registration record the log still belongs to the holder written to.
   std::string key = bcut(record, kIdPos, kIdWidth);
   if (blank(key)) key = bcut(id, 1, kIdWidth);
-  save3000file(run.disk, run.settings.workDir, key, log);
+  if (save3000file(run.disk, run.settings.workDir, key, log) == kErrStoreBusy)
+    archiveSaved(run, kErrStoreBusy);
 }
 
 void cmd_hisWriteTreatmentCode(Run& run) {

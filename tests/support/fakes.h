@@ -16,6 +16,15 @@
 
 // Files in memory, keyed by the path as the program spells it.
 struct FakeDisk : Disk {
+  // Locks another run holds: asking for one of them fails at once.
+  std::vector<std::string> heldElsewhere;
+  int locks = 0;  // locks taken
+  std::unique_ptr<DiskLock> lock(const std::string& p, int) override {
+    for (auto& h : heldElsewhere)
+      if (h == p) return nullptr;
+    ++locks;
+    return std::make_unique<DiskLock>();
+  }
   std::map<std::string, std::string> files;
   std::map<std::string, DateTime> times;
   std::vector<std::string> folders;
