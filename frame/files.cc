@@ -1,9 +1,13 @@
 #include "frame/files.h"
 
-#include "platform/cp950.h"
+#include "frame/progress.h"
 #include "frame/run.h"
+#include "platform/cp950.h"
 
 namespace {
+
+// The temporary file a result is written to before it replaces the old one.
+constexpr const char* kTemporarySuffix = ".ic-new";
 
 // The folder part of a path, for telling a missing folder from another failure.
 std::string folderOf(const std::string& path) {
@@ -21,8 +25,11 @@ int32_t writeFailure(Files run, const std::string& path) {
 bool exists(Files run, const std::string& path) { return run.disk.exists(path); }
 
 bool writeTextFile(Files run, const std::string& path, const std::string& text) {
-  if (run.disk.write(path, text + "\r\n")) return true;
+  const std::string temporary = path + kTemporarySuffix;
+  if (run.disk.write(temporary, text + "\r\n") && run.disk.rename(temporary, path)) return true;
+  run.disk.remove(temporary);
   run.status = writeFailure(run, path);
+  if (run.run) showRed(*run.run, b5("無法寫入檔案: ") + path, 3);
   return false;
 }
 

@@ -1,5 +1,7 @@
 #include "visit/writef2.h"
 
+#include <optional>
+
 #include "card/cardlib.h"
 #include "card/cardrecord.h"
 #include "platform/cp950.h"
@@ -99,9 +101,10 @@ Reply shortForm(Run& run, const std::string& category, const std::string& newbor
 }
 
 // Checks the card, registers the visit and writes the result files. Returns
-// the registration record, also after a library failure (it is what the
-// chained treatment writing gets); a refusal ends the run.
-std::string registerVisit(Run& run, const std::string& category, const std::string& input) {
+// the registration record, or nothing when the card did not register the
+// visit (no treatment may then be written under it); a refusal ends the run.
+std::optional<std::string> registerVisit(Run& run, const std::string& category,
+                                         const std::string& input) {
   const char kind = category[0];
   if (kind == '0') {
     showMessage(run, b5("取得就醫序號中"));
@@ -146,20 +149,22 @@ std::string registerVisit(Run& run, const std::string& category, const std::stri
   writeTextFile(run.files(), run.settings.workDir + "GetSeqN9.txt", run.regBuf);
   run.lastStatus = r.code;
   const std::string failed = b5("取得就醫序號  失敗");
+  // WriteF2.txt goes only once GetSeqN.txt is safely in place: without it
+  // the clinic program has neither the sequence number nor a way to retry.
   if (registered(r.code)) {
-    writeTextFile(run.files(), getSeqN(run), record);
-    killFile(run.files(), input);
-  } else if (r.code == kNoVisitsLeft) {
+    if (writeTextFile(run.files(), getSeqN(run), record)) killFile(run.files(), input);
+    return record;
+  }
+  if (r.code == kNoVisitsLeft) {
     msg4apierr(run, r.code, failed);
-    writeTextFile(run.files(), getSeqN(run), b5("就醫可用次數不足"));
-    killFile(run.files(), input);
+    if (writeTextFile(run.files(), getSeqN(run), b5("就醫可用次數不足"))) killFile(run.files(), input);
   } else {
     // WriteF2.txt stays for the clinic program's next try.
     writeTextFile(run.files(), getSeqN(run), std::to_string(r.code));
     run.card.csCloseCom();
     msg4apierr(run, r.code, failed);
   }
-  return record;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -167,13 +172,14 @@ std::string registerVisit(Run& run, const std::string& category, const std::stri
 void cmd_WriteF2(Run& run) {
   const std::string category = categoryArgument(run.C);
   const std::string input = run.settings.workDir + "WriteF2.txt";
-  std::string record;
+  std::optional<std::string> record;
   if (!exists(run.files(), input)) {
     run.card.csCloseCom();
     showRed(run, b5("無資料"), 6);
   } else {
     record = registerVisit(run, category, input);
   }
-  if (has(run.C, "/hisWriteF2Treatment")) hisWriteTreatment(run, record);
+  // Treatments are written only under a visit the card registered.
+  if (record && has(run.C, "/hisWriteF2Treatment")) hisWriteTreatment(run, *record);
   UnloadMe_End(run);
 }

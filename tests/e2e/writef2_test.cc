@@ -224,15 +224,30 @@ TEST_F(WriteF2, LibraryRefusals) {
   EXPECT_FALSE(fs::exists(path("ic/samsign")) && !fs::is_empty(path("ic/samsign")));
 }
 
-TEST_F(WriteF2, WithoutWriteF2TxtTheChainedTreatmentStillRuns) {
+// A result that cannot be written is said, and WriteF2.txt stays so that
+// the clinic program can try again.
+TEST_F(WriteF2, AnUnwritableResultKeepsTheInputAndSaysWhich) {
+  fs::create_directories(path("GetSeqN.txt"));
+  registerVisit("/WriteF201" + kDay);
+  EXPECT_TRUE(has("WriteF2.txt"));
+  bool said = false;
+  for (const auto& e : events())
+    said = said || (e.size() == 3 && e[0] == "red" && e[1].rfind("無法寫入檔案: ", 0) == 0 &&
+                    e[1].size() > 11 && e[1].substr(e[1].size() - 11) == "GetSeqN.txt");
+  EXPECT_TRUE(said);
+  EXPECT_TRUE(fs::is_directory(path("GetSeqN.txt")));
+}
+
+// No visit registered, no treatment written: it would go under another
+// visit's time, or none.
+TEST_F(WriteF2, WithoutWriteF2TxtNoTreatmentIsWritten) {
   simState(cardState(Holder()));
   write("icTreat.txt", crlf({kClock, "A123456789", "0750312", "K0530"}));
   run("/WriteF201/hisWriteF2Treatment");
   EXPECT_FALSE(has("GetSeqN.txt"));
-  EXPECT_TRUE(shownInOrder({"red\t無資料\t6", "message\t就醫診療資料寫入作業中", "exit"}));
-  // The port was closed first, so the write finds no reader.
-  EXPECT_EQ(calls("hisWriteTreatmentCode"),
-            (Lines{"hisWriteTreatmentCode\t" + kClock + "\tA123456789\t0750312\tK0530\t\t=> 4000"}));
+  EXPECT_TRUE(shownInOrder({"red\t無資料\t6", "exit"}));
+  EXPECT_FALSE(e2e::shown(events(), {"message", "就醫診療資料寫入作業中"}));
+  EXPECT_TRUE(calls("hisWriteTreatmentCode").empty());
 }
 
 TEST_F(WriteF2, UnknownCategoryEndsWithItsText) {
@@ -258,8 +273,11 @@ TEST_P(Failing, EndsWithTheResultFile) {
   h.faults = std::string(R"([{"call": ")") + f.call + R"(", "code": 9100}])";
   registerVisit("/WriteF202" + kDay + "New256/hisWriteF2Treatment", h);
   EXPECT_EQ(read("GetSeqN.txt"), (*f.result ? big5(f.result) : record("02", '1', 'N')) + "\r\n");
-  // The treatment writing ran to its end in every case but the identity check's.
-  EXPECT_EQ(calls("hisWritePrescriptionSign").size(), std::string(f.call) == "hisGetRegisterBasic" ? 0u : 1u);
+  // The treatment writing ran to its end whenever the visit was registered.
+  const std::string call = f.call;
+  const bool registered = call != "hisGetRegisterBasic" && call != "hisGetSeqNumber256";
+  EXPECT_EQ(calls("hisWritePrescriptionSign").size(), registered ? 1u : 0u);
+  EXPECT_EQ(has("WriteF2.txt"), !registered) << "kept for the clinic program's next try";
 }
 
 INSTANTIATE_TEST_SUITE_P(Calls, Failing,
