@@ -46,6 +46,18 @@ void report(Run& run, int16_t code, const char* title) {
   msg4apierr(run, code, b5(title));
 }
 
+// Whose prescriptions a signature file holds: the identity field of its
+// first prescription record, after the 300-byte registration block.
+enum class Signed { Nobody, This, Other };
+Signed signedFor(Run& run, const std::string& path, const std::string& idF) {
+  std::string held;
+  if (!run.disk.readAt(path, samsign::kBlockSize + static_cast<int64_t>(kTimeField), kIdField,
+                       held) ||
+      held.size() < kIdField)
+    return Signed::Nobody;
+  return held == idF ? Signed::This : Signed::Other;
+}
+
 struct Treatment {
   std::vector<std::string> lines;
   std::string line(size_t n) const { return n >= 1 && n <= lines.size() ? lines[n - 1] : std::string(); }
@@ -53,8 +65,12 @@ struct Treatment {
 
 }  // namespace
 
-std::string getTreatTime(Run& run) {
-  return readBlock(run.files(), run.settings.workDir + "GetSeqN.txt", regrecord::kTimePos, regrecord::kTimeWidth);
+std::string getTreatTime(Run& run, const std::string& id) {
+  const std::string file = run.settings.workDir + "GetSeqN.txt";
+  const std::string holder = readBlock(run.files(), file, regrecord::kIdPos, regrecord::kIdWidth);
+  if (blank(id) || holder != bcut(id, 1, regrecord::kIdWidth))
+    return std::string(regrecord::kTimeWidth, ' ');
+  return readBlock(run.files(), file, regrecord::kTimePos, regrecord::kTimeWidth);
 }
 
 void hisWriteTreatment(Run& run, const std::string& record) {
@@ -63,9 +79,12 @@ void hisWriteTreatment(Run& run, const std::string& record) {
   // Without the file nothing is written to the card.
   if (!readLines(run.files(), run.settings.workDir + "icTreat.txt", in.lines)) return;
 
+  std::string id = in.line(kId), birth = in.line(kBirth);
+  if (blank(id)) id = bcut(record, kIdPos, kIdWidth);
+  if (blank(birth)) birth = bcut(record, kBirthPos, kBirthWidth);
   std::string time = in.line(kTime);
   if (blank(time)) time = bcut(record, kTimePos, kTimeWidth);
-  if (blank(time)) time = getTreatTime(run);
+  if (blank(time)) time = getTreatTime(run, id);
   std::string log = time + kCrLf + in.line(kId) + kCrLf + in.line(kBirth) + kCrLf;
 
   int16_t count = 0;
@@ -83,9 +102,6 @@ void hisWriteTreatment(Run& run, const std::string& record) {
   }
 
   showMessage(run, b5("就醫診療資料寫入作業中"));
-  std::string id = in.line(kId), birth = in.line(kBirth);
-  if (blank(id)) id = bcut(record, kIdPos, kIdWidth);
-  if (blank(birth)) birth = bcut(record, kBirthPos, kBirthWidth);
   if (blank(time)) run.screen.msgBox(b5("無就醫時間"), record, Buttons::Ok, Icon::Critical, Answer::Ok);
 
   std::string timeF = fixedField(time, kTimeField), idF = fixedField(id, kIdField),
@@ -114,18 +130,25 @@ void hisWriteTreatment(Run& run, const std::string& record) {
   log += std::to_string(count) + kCrLf;
   if (count > 0) {
     int16_t signatureLength = kSignatureLength;
-    const std::string path = samsignPath(run, timeF.substr(0, kTimeChars));
+    std::string path = samsignPath(run, timeF.substr(0, kTimeChars));
+    // A visit time shared with another holder's visit never replaces that
+    // holder's signatures.
+    if (!path.empty() && signedFor(run, path, idF) == Signed::Other) {
+      path.clear();
+      run.lastStatus = kErrFileAccess;
+    }
     for (size_t i = 0; i < prescriptions.size(); ++i) {
       std::string prescriptionF = fixedField(prescriptions[i], kPrescriptionField);
       // Fresh for every line: a failed write must not file the previous line's signature.
       std::string signatureF(kSignatureField, '\0');
       showMessage(run, b5("診療處方寫入"));
       log += prescriptions[i];
-      report(run,
-             run.card.hisWritePrescriptionSign(timeF, idF, birthF, prescriptionF, signatureF,
-                                               signatureLength),
-             "診療處方簽章");
+      const int16_t code = run.card.hisWritePrescriptionSign(timeF, idF, birthF, prescriptionF,
+                                                             signatureF, signatureLength);
+      report(run, code, "診療處方簽章");
       log += "--" + signatureF + kCrLf;
+      // A write the card refused has no signature to file.
+      if (code != 0) continue;
       if (path.empty()) {
         run.lastStatus = kErrFileAccess;
         continue;

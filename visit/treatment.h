@@ -13,6 +13,7 @@ void cmd_hisWriteTreatmentCode(Run& run);
 // Writes icTreat.txt to the card for the registration record `record`, files
 // the prescription signatures and appends the treatment log to the archive.
 void hisWriteTreatment(Run& run, const std::string& record);
-// The visit time of the last registration: 13 bytes at byte 41 of
-// GetSeqN.txt; blank when there is none.
-std::string getTreatTime(Run& run);
+// The visit time of the last registration of the holder `id`: 13 bytes at
+// byte 41 of GetSeqN.txt; blank when there is none, or when the file is left
+// from another holder's registration.
+std::string getTreatTime(Run& run, const std::string& id);

@@ -101,14 +101,29 @@ TEST_F(TreatmentTest, SignatureLengthTravelsByReferenceAndEachLineGetsItsOwnSign
   treat(lines({kTime, "A123456789", "0750312", "", "", "", "2", "a", "b"}));
   EXPECT_EQ(card.signLengths, (std::vector<short>{40, 44}));
 
-  // A line whose write fails files NULs, not the signature of the line before.
+  // A line whose write the card refused files nothing: neither its own empty
+  // signature nor the signature of the line before.
   card = Card();
   card.failAt = 2;
   f.disk.files.erase(kPath);
   treat(lines({kTime, "A123456789", "0750312", "", "", "", "2", "a", "b"}));
-  ASSERT_EQ(f.disk.files[kPath].size(), 700u);
+  ASSERT_EQ(f.disk.files[kPath].size(), 500u);
   EXPECT_EQ(f.disk.files[kPath].substr(300 + 88, 40), "SIG1" + std::string(36, '.'));
-  EXPECT_EQ(f.disk.files[kPath].substr(500 + 88, 40), std::string(40, '\0'));
+}
+
+// A visit time that names another holder's signature file (a GetSeqN.txt left
+// from another patient, or the same second) never overwrites it.
+TEST_F(TreatmentTest, AnotherHoldersSignaturesAreNeverReplaced) {
+  treat(lines({kTime, "B987654321", "0750312", "", "", "", "1", "a"}));
+  const std::string other = f.disk.files[kPath];
+  ASSERT_EQ(other.size(), 500u);
+  treat(lines({kTime, "A123456789", "0750312", "", "", "", "1", "a"}));
+  EXPECT_EQ(f.disk.files[kPath], other);
+  EXPECT_NE(f.run.lastStatus, 0);
+
+  // GetSeqN.txt of another holder gives no fallback time.
+  f.disk.files["w:\\GetSeqN.txt"] = kRecord.substr(0, 40) + "1151209100000" + "0009\r\n";
+  EXPECT_EQ(getTreatTime(f.run, "C111111111"), std::string(13, ' '));
 }
 
 TEST_F(TreatmentTest, VisitTimeFallsBackToTheRecordThenToGetSeqN) {
@@ -120,7 +135,7 @@ TEST_F(TreatmentTest, VisitTimeFallsBackToTheRecordThenToGetSeqN) {
 
   card = Card();
   f.disk.files["w:\\GetSeqN.txt"] = kRecord.substr(0, 40) + "1151209100000" + "0009\r\n";
-  EXPECT_EQ(getTreatTime(f.run), "1151209100000");
+  EXPECT_EQ(getTreatTime(f.run, "A123456789"), "1151209100000");
   treat(lines({"", "A123456789", "0750312", "", "", "", "1", "x"}), kRecord.substr(0, 30));
   EXPECT_EQ(card.signs[0][0], "1151209100000" + std::string(1, '\0'));
   // The NULs of a failed short-form registration are no visit time either.
@@ -131,7 +146,7 @@ TEST_F(TreatmentTest, VisitTimeFallsBackToTheRecordThenToGetSeqN) {
 }
 
 TEST_F(TreatmentTest, NoVisitTimeAtAllIsReportedAndNothingIsFiled) {
-  EXPECT_EQ(getTreatTime(f.run), std::string(13, ' '));
+  EXPECT_EQ(getTreatTime(f.run, "A123456789"), std::string(13, ' '));
   const std::string direct = kRecord.substr(0, 30);
   treat(lines({"", "A123456789", "0750312", "", "", "", "1", "x"}), direct);
   EXPECT_EQ(boxes(), (std::vector<std::string>{"msgbox|" + b5("無就醫時間") + "|" + direct}));
