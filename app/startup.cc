@@ -1,5 +1,8 @@
 #include "app/startup.h"
 
+#include <string>
+#include <vector>
+
 #include "upload/archive.h"
 #include "platform/cp950.h"
 #include "visit/dental.h"
@@ -49,6 +52,42 @@ namespace {
     showWaiting(run, b5("  內容更新 完成"));
   }
   endProcess(run);
+}
+
+// The result files a card verb leaves for the clinic program.
+std::vector<std::string> resultFiles(Verb v, const std::string& C) {
+  switch (v) {
+    case Verb::csGetDateTime:
+    case Verb::LastTreatTime:
+    case Verb::hisGetLastSeqNum:
+    case Verb::LoadAllData:
+      return {"ReadF4.txt"};
+    case Verb::DentalTreat: return {"ReadF4.txt", "Readf4"};
+    case Verb::ReadF4:
+      if (has(C, "/COM")) return {"ReadF4.txt", "ReadF42.txt"};
+      return {"ReadF4.txt"};
+    case Verb::hisWriteEmergentTel:
+      if (has(C, "/ReadF4")) return {"ReadF4.txt"};
+      return {};
+    case Verb::WriteF2: return {"GetSeqN.txt", "GetSeqN8.txt", "GetSeqN9.txt"};
+    case Verb::UpLoadData: return {"UpLoad.err"};
+    default: return {};
+  }
+}
+
+// An earlier run's result goes before the card work starts, so that a run
+// that ends early (the reader cannot be opened, a call fails) never leaves
+// the previous patient's answer to be read as this one's. A result that
+// cannot even be removed could not be written either: the run says so and
+// ends before the card is touched.
+void removeStaleResults(Run& run, Verb v) {
+  for (const std::string& name : resultFiles(v, run.C)) {
+    const std::string path = run.settings.workDir + name;
+    if (!run.disk.exists(path) || run.disk.remove(path)) continue;
+    run.lastStatus = kErrFileAccess;
+    showRed(run, b5("無法寫入檔案: ") + path, 3);
+    UnloadMe_End(run);
+  }
 }
 
 }  // namespace
@@ -147,6 +186,7 @@ void Form_Load(Run& run) {
   if (!opensReader(v) && v != Verb::None) notYetAvailable(run, v);
 
   run.lastStatus = 0;
+  removeStaleResults(run, v);
   openReader(run);
   if (v == Verb::ReadF4 && run.exeName == "vexa5") {
     // The development run reads from COM1 into the backup folder.

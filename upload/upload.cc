@@ -1,5 +1,7 @@
 #include "upload/upload.h"
 
+#include "store/store.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -14,11 +16,16 @@
 #include "card/cardlib.h"
 #include "frame/run.h"
 #include "frame/vbtext.h"
+#include "store/store.h"
 
 namespace {
 
 constexpr std::string_view kVerb = "/UpLoadData";
 constexpr const char* kOperation = "就醫資料上傳";
+// The insurer has the upload, but this machine's archive does not: said in
+// UpLoad.err's last line and in red, and UpLoadA.txt is kept.
+constexpr const char* kNotArchived = "上傳完成 但本機存檔失敗 UpLoadA.txt 保留";
+constexpr int kUploadLockWaitMs = 10000;
 
 // A field of the receipt, always exactly its width.
 std::string cut(const std::string& text, ByteField f) {
@@ -54,8 +61,9 @@ bool appendRecords(Run& run, const std::string& path, long recordSize, const std
   return false;
 }
 
-// The archive: the matching visit records of UpLoadA.txt go into this month's archive.
-void archiveSource(Run& run, const std::string& uploadTime) {
+// The archive: the matching visit records of UpLoadA.txt go into this month's
+// archive. True when every one of them is there.
+bool archiveSource(Run& run, const std::string& uploadTime) {
   const std::string source = run.settings.workDir + kUploadSource;
   const std::string monthly = run.settings.workDir + kArchivePrefix + DateMth(run.clock.now());
   const int64_t records = sourceRecordCount(run.disk.length(source).value_or(0));
@@ -65,12 +73,13 @@ void archiveSource(Run& run, const std::string& uploadTime) {
     if (!run.disk.readAt(source, first * archive::kRecordSize,
                          static_cast<size_t>(n * archive::kRecordSize), piece)) {
       run.lastStatus = kErrFileAccess;
-      return;
+      return false;
     }
     long kept = 0;
     std::string block = archiveBlock(piece, uploadTime, kept);
-    if (kept > 0 && !appendRecords(run, monthly, archive::kRecordSize, block)) return;
+    if (kept > 0 && !appendRecords(run, monthly, archive::kRecordSize, block)) return false;
   }
+  return true;
 }
 
 // Creates or replaces a file with exactly these bytes.
@@ -219,20 +228,35 @@ void cmd_UpLoadData(Run& run) {
   if (code != 0 || cut(buf, receipt::kUploadYear) != std::to_string(run.clock.now().year))
     uploadRefused(run, code);
 
-  // The archive: the day's records into the monthly archive, the source kept as .bak.
+  // The archive first: the day's records into the monthly archive, and only
+  // once they are there the source is kept as .bak (the next upload would
+  // overwrite the .bak of records no archive holds). Both appends hold the
+  // archive's lock, as every change under ic\ does.
   if (run.disk.exists(run.settings.workDir + kUploadErr)) killFile(run.files(), run.settings.workDir + kUploadErr);
   ensureFolder(run, kUploadFolder);
-  archiveSource(run, cut(buf, receipt::kUploadTime));
-  backUpSource(run);
+  bool archived = false;
+  {
+    const auto lock = run.disk.lock(run.settings.workDir + kArchiveLock, kUploadLockWaitMs);
+    archived = lock && archiveSource(run, cut(buf, receipt::kUploadTime));
+  }
+  if (archived) backUpSource(run);
 
   // The report for the clinic program, and its copy for this receipt.
   closeReader(run);
-  writeTextFile(run.files(), run.settings.workDir + kUploadErr, uploadReport(buf, count, size));
+  std::string report = uploadReport(buf, count, size);
+  if (!archived) report += "\r\n" + b5(kNotArchived);
+  writeTextFile(run.files(), run.settings.workDir + kUploadErr, report);
   ensureFolder(run, kSignFolder);
   copyFile(run.files(), run.settings.workDir + kUploadErr, run.settings.workDir + kReceiptCopyPrefix + receiptCopyName(buf));
 
   // The register: one line.
-  appendRecords(run, run.settings.workDir + kUploadRegister, reg::kLineSize, registerLine(buf, count, xmlSize));
+  {
+    const auto lock = run.disk.lock(run.settings.workDir + kArchiveLock, kUploadLockWaitMs);
+    if (!lock || !appendRecords(run, run.settings.workDir + kUploadRegister, reg::kLineSize,
+                                registerLine(buf, count, xmlSize)))
+      run.lastStatus = kErrFileAccess;
+  }
+  if (!archived) showRed(run, b5(kNotArchived), 10);
 
   // Done; the portal page when the setting allows.
   showWaiting(run, b5("上傳 完成"));

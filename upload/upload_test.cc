@@ -230,10 +230,13 @@ TEST_F(UploadRun, AFailedArchiveWriteKeepsEarlierRecordsAndTheSource) {
   disk.failing = archive;
   upload();
   EXPECT_EQ(disk.files[archive], std::string(200, 'E'));
-  // The accepted upload is still reported and registered; the source stays in .bak.
-  EXPECT_EQ(file("UpLoadA.bak"), sourceRecord("A000000001"));
+  // The accepted upload is still reported and registered, with the failure
+  // said; the source stays where it was, for no archive holds its records.
+  EXPECT_EQ(file("UpLoadA.txt"), sourceRecord("A000000001"));
+  EXPECT_FALSE(has("UpLoadA.bak"));
   EXPECT_EQ(disk.files[reg].size(), 70u);
-  EXPECT_EQ(file("UpLoad.err"), uploadReport(kReceipt, "3", "6") + "\r\n");
+  EXPECT_EQ(file("UpLoad.err"), uploadReport(kReceipt, "3", "6") + "\r\n" +
+                                    b5("上傳完成 但本機存檔失敗 UpLoadA.txt 保留") + "\r\n");
 }
 
 TEST_F(UploadRun, TheSourceIsKeptWhenItsBackupCannotBeMade) {

@@ -135,3 +135,23 @@ INSTANTIATE_TEST_SUITE_P(
                       "/csUnGet", "/hisWriteAllergicMedicines", "/hisWriteHealthInsurance",
                       "/hisWriteTreatmentCode", "/VerifyHPCPIN", "/UpdateHC", "/UpLoadData",
                       "/WriteF2", "/hisWriteEmergentTel", "/ReadF4"));
+
+// A run that cannot open the reader leaves no earlier run's answer behind:
+// the clinic program would read the previous patient's record as this one's.
+TEST_F(Frame, AFailedRunNeverLeavesTheLastRunsResult) {
+  const std::vector<std::pair<std::string, std::vector<std::string>>> verbs = {
+      {"/ReadF4 /COM2/", {"ReadF4.txt", "ReadF42.txt"}},
+      {"/csGetDateTime", {"ReadF4.txt"}},
+      {"/DentalTreat1", {"ReadF4.txt", "Readf4"}},
+      {"/WriteF201", {"GetSeqN.txt", "GetSeqN8.txt", "GetSeqN9.txt"}},
+      {"/UpLoadData1", {"UpLoad.err"}},
+  };
+  for (const auto& [verb, results] : verbs) {
+    simState(state(reader(1)));
+    for (const std::string& r : results) write(r, "the previous run's answer\r\n");
+    write("WriteF2.txt", "A123456789\r\n");
+    run("/csOpenCom3 " + verb);
+    for (const std::string& r : results) EXPECT_FALSE(has(r)) << verb << ": " << r;
+    EXPECT_TRUE(has("WriteF2.txt")) << verb;
+  }
+}
