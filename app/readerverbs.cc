@@ -198,7 +198,7 @@ void cmd_hisWriteEmergentTel(Run& run) {
   std::string phone = bcut(tel, 1, 14);
   run.lastStatus = run.card.hisWriteEmergentTel(cardId, birth, phone);
   msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5("Teleph寫入"));
-  if (has(run.C, "/ReadF4")) cmd_ReadF4(run);
+  if (has(run.C, "/ReadF4") || run.exeName == "vexa5") cmd_ReadF4(run);
   UnloadMe_End(run);
 }
 

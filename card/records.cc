@@ -250,6 +250,9 @@ std::string listHolder(Run& run) {
   return plainIdentity(id) ? id : std::string();
 }
 
+// How much of a holder's report history is kept.
+constexpr size_t kHolderTextCap = size_t{1} << 20;
+
 void archiveSaved(Run& run, int32_t code) {
   if (code == 0) return;
   run.lastStatus = code;
@@ -261,8 +264,24 @@ void List1DataSave(Run& run) {
   for (const std::string& line : run.list1) text += line + "\r\n";
   if (!run.disk.write(run.settings.workDir + kListCopy, text)) run.lastStatus = kErrFileAccess;
   // The copy is filed under the holder, where "/DataCase/" shows it.
+  // The holder's earlier reports are kept: the new one follows them, and
+  // only the newest MB stays (that is what "/DataCase/" reads).
   const std::string holder = listHolder(run);
   if (holder.empty()) return;
-  if (!run.disk.write(run.settings.workDir + "ic\\data\\Z" + holder + "_3", text))
+  const std::string path = run.settings.workDir + "ic\\data\\Z" + holder + "_3";
+  std::string all;
+  if (run.disk.exists(path) && !readHolderText(run.disk, path, all)) {
     run.lastStatus = kErrFileAccess;
+    return;  // an unreadable history is never replaced
+  }
+  all += text;
+  if (all.size() > kHolderTextCap) {
+    size_t from = all.find("\r\n", all.size() - kHolderTextCap);
+    all.erase(0, from == std::string::npos ? all.size() - kHolderTextCap : from + 2);
+  }
+  const std::string fresh = path + ".new";
+  if (!run.disk.write(fresh, all) || !run.disk.rename(fresh, path)) {
+    run.disk.remove(fresh);
+    run.lastStatus = kErrFileAccess;
+  }
 }

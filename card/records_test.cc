@@ -337,6 +337,11 @@ TEST_F(LogList, SavedIntoIcDatTmpAndFiledUnderTheHolder) {
   EXPECT_EQ(file("IcDatTmp.txt"), want);
   EXPECT_EQ(file("ic\\data\\ZA123456789_3"), want);
   EXPECT_EQ(listHolder(run), "A123456789");
+
+  // A later report follows the earlier one; neither is lost.
+  List1DataSave(run);
+  EXPECT_EQ(file("ic\\data\\ZA123456789_3"), want + want);
+  EXPECT_EQ(file("IcDatTmp.txt"), want);
 }
 
 TEST_F(LogList, WithoutAPlainIdentityThereIsNoCopy) {

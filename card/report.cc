@@ -347,8 +347,9 @@ void loadAll(Run& run) {
 void command(Run& run) {
   const int16_t status = run.card.hisGetCardStatus(CardType::Health);
   run.lastStatus = status;
-  // 0 no card, 1 a card not yet authenticated with the SAM: nothing to read.
-  if (status < 2) {
+  // 0 (or a failure) means no card to read; a card not yet authenticated
+  // with the SAM (1) is read for what it gives.
+  if (status < 1) {
     writeTextFile(run.files(), run.settings.workDir + kResultFile, b5("無健保卡 或 健保卡尚未認證"));
     UnloadMe_End(run);
   }

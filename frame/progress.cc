@@ -38,7 +38,11 @@ void doEvents(Run& run) {
   for (UiEvent e : run.screen.pump()) {
     switch (e) {
       case UiEvent::WaitingClosePressed: waitingCloseButton(run);
-      case UiEvent::MessageUnloaded: endProcess(run);
+      // The message window closed by the operator ends the run, the reader
+      // given back first, as the waiting window's close button does.
+      case UiEvent::MessageUnloaded:
+        run.reader.closeOnce();
+        endProcess(run);
       case UiEvent::MainClosed: Form_Unload(run);
     }
   }

@@ -77,6 +77,13 @@ TEST_F(ProgressTest, TimedelayCountsDownInTheCaption) {
   EXPECT_TRUE(counted);
 }
 
+TEST_F(ProgressTest, ClosingTheMessageWindowEndsTheRunWithTheReaderClosed) {
+  f.screen.pending = {UiEvent::MessageUnloaded};
+  EXPECT_THROW(doEvents(f.run), EndOfRun);
+  EXPECT_TRUE(f.run.reader.closed);
+  EXPECT_EQ(fakecard::closes, 1);
+}
+
 TEST_F(ProgressTest, UnloadMeEndClosesTheReaderOnce) {
   EXPECT_THROW(UnloadMe_End(f.run), EndOfRun);
   EXPECT_EQ(fakecard::closes, 1);

@@ -93,6 +93,9 @@ void hisWriteTreatment(Run& run, const std::string& record) {
   // write empty prescriptions to the card.
   const size_t present = in.lines.size() > kCount ? in.lines.size() - kCount : 0;
   if (count > 0 && static_cast<size_t>(count) > present) count = static_cast<int16_t>(present);
+  // And never more than the card holds: a file of thousands of lines would
+  // keep the run at the reader for minutes.
+  if (count > card::kOrderSlots) count = card::kOrderSlots;
   std::vector<std::string> prescriptions;
   for (int16_t i = 0; i < count; ++i) {
     std::string p = in.line(kCount + 1 + static_cast<size_t>(i));
