@@ -31,9 +31,9 @@ void WINAPI message(uz_uint8, uz_uint8, unsigned, unsigned, unsigned, unsigned, 
   if (listed) listed->emplace_back(name ? name : "");
 }
 
-struct Library {
+struct LoadedLibrary {
   HMODULE module = nullptr;
-  ~Library() {
+  ~LoadedLibrary() {
     if (module) FreeLibrary(module);
   }
 };
@@ -59,7 +59,7 @@ bool unzipAllWith(const std::string& library, const std::string& archive,
     why = b5("找不到壓縮檔 ") + archive;
     return false;
   }
-  Library lib;
+  LoadedLibrary lib;
   lib.module = LoadLibraryA(library.c_str());
   if (!lib.module) {
     why = b5("找不到解壓縮程式庫 ") + library;

@@ -90,7 +90,7 @@ typedef struct {
   unsigned long flag;      /* bit 0 beta, bit 1 uses zlib */
   char betalevel[10];
   char date[20];
-  char zlib_version[10];
+  char zlibversion[10]; /* Info-ZIP's zlib_version, a macro of zlib.h */
   UzVersionType unzip;
   UzVersionType zipinfo;
   UzVersionType os2dll;

@@ -39,6 +39,13 @@ std::string readBytes(const fs::path& p) {
   return s.str();
 }
 
+// A text as the journal writes it.
+std::string journaled(std::string s) {
+  std::string out;
+  for (char c : s) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  return out;
+}
+
 void writeBytes(const fs::path& p, const std::string& bytes) {
   std::ofstream(p, std::ios::binary) << bytes;
 }
@@ -206,7 +213,8 @@ TEST_F(DeclareSim, UploadRecordsTheParametersAndGivesReceipts) {
 
   std::vector<std::string> lines = journalLines();
   ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(lines.back(), "PEA_fa_upload\t" + path("upfee.txt") + "\t" + path("totfa.zip") +
+  EXPECT_EQ(lines.back(), "PEA_fa_upload\t" + journaled(path("upfee.txt")) + "\t" +
+                              journaled(path("totfa.zip")) +
                               "\tbuf=15\tparams=APPL_TYPE=2\\nFEE_YM=11511\t=> 0");
 }
 
@@ -332,7 +340,7 @@ TEST_F(DeclareSim, FileExchangeGivesIdentifiersAndTheCheckResult) {
   EXPECT_TRUE(fs::exists(dir_ / "default" / "CHECK.txt"));
 
   EXPECT_EQ(journalLines().at(1),
-            "NHI_SendB\t0\t" + path("none.dll") + "\t" + path("totfa.zip") + "\t03\tbuf=14\tbuf=14\t=> 5002");
+            "NHI_SendB\t0\t" + journaled(path("none.dll")) + "\t" + journaled(path("totfa.zip")) + "\t03\tbuf=14\tbuf=14\t=> 5002");
 }
 
 }  // namespace

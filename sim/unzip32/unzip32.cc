@@ -128,16 +128,26 @@ int content(const std::string& b, const Entry& e, std::string& out) {
   return crc == e.crc ? UZ_PK_OK : UZ_PK_ERR;
 }
 
-bool makeFolders(const std::string& path) {
-  DWORD a = GetFileAttributesA(path.c_str());
-  if (a != INVALID_FILE_ATTRIBUTES) return (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  size_t cut = path.find_last_of("\\/");
-  if (cut != std::string::npos && cut > 0 && path[cut - 1] != ':') makeFolders(path.substr(0, cut));
-  return CreateDirectoryA(path.c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS;
+// Entry names are CP950 bytes, whatever the machine's code page; the paths
+// the caller passes are in its ANSI code page.
+std::wstring wide(const std::string& s, UINT codePage) {
+  if (s.empty()) return std::wstring();
+  int n = MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(n > 0 ? static_cast<size_t>(n) : 0, L'\0');
+  if (n > 0) MultiByteToWideChar(codePage, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+  return w;
 }
 
-bool writeWhole(const std::string& path, const std::string& bytes) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+bool makeFolders(const std::wstring& path) {
+  DWORD a = GetFileAttributesW(path.c_str());
+  if (a != INVALID_FILE_ATTRIBUTES) return (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  size_t cut = path.find_last_of(L"\\/");
+  if (cut != std::wstring::npos && cut > 0 && path[cut - 1] != L':') makeFolders(path.substr(0, cut));
+  return CreateDirectoryW(path.c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool writeWhole(const std::wstring& path, const std::string& bytes) {
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (f == INVALID_HANDLE_VALUE) return false;
   DWORD put = 0;
@@ -145,7 +155,7 @@ bool writeWhole(const std::string& path, const std::string& bytes) {
             (WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) &&
              put == bytes.size());
   ok = CloseHandle(f) && ok;
-  if (!ok) DeleteFileA(path.c_str());
+  if (!ok) DeleteFileW(path.c_str());
   return ok;
 }
 
@@ -172,8 +182,9 @@ int WINAPI Wiz_SingleEntryUnzip(int ifnc, char** ifnv, int xfnc, char** xfnv, DC
     std::vector<Entry> entries;
     if (int rc = directory(bytes, entries); rc != UZ_PK_OK) return rc;
 
-    std::string folder = dcl->lpszExtractDir && *dcl->lpszExtractDir ? dcl->lpszExtractDir : ".";
-    if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
+    std::wstring folder = wide(
+        dcl->lpszExtractDir && *dcl->lpszExtractDir ? dcl->lpszExtractDir : ".", CP_ACP);
+    if (folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
     int result = UZ_PK_OK;
     bool any = false;
     for (const Entry& e : entries) {
@@ -208,7 +219,7 @@ int WINAPI Wiz_SingleEntryUnzip(int ifnc, char** ifnv, int xfnc, char** xfnv, DC
         continue;
       }
       if (isFolder) {
-        if (!dcl->ntflag && !makeFolders(folder + name)) result = worse(result, UZ_PK_ERR);
+        if (!dcl->ntflag && !makeFolders(folder + wide(name, 950))) result = worse(result, UZ_PK_ERR);
         continue;
       }
       std::string data;
@@ -217,12 +228,12 @@ int WINAPI Wiz_SingleEntryUnzip(int ifnc, char** ifnv, int xfnc, char** xfnv, DC
         continue;
       }
       if (dcl->ntflag) continue;
-      for (char& c : name)
-        if (c == '/') c = '\\';
-      std::string path = folder + name;
-      if (!dcl->noflag && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
-      size_t cut = path.find_last_of('\\');
-      if ((cut != std::string::npos && !makeFolders(path.substr(0, cut))) || !writeWhole(path, data))
+      std::wstring path = folder + wide(name, 950);
+      for (wchar_t& c : path)
+        if (c == L'/') c = L'\\';
+      if (!dcl->noflag && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+      size_t cut = path.find_last_of(L'\\');
+      if ((cut != std::wstring::npos && !makeFolders(path.substr(0, cut))) || !writeWhole(path, data))
         result = worse(result, UZ_PK_ERR);
     }
     if (!any && ifnc > 0) return UZ_PK_FIND;
@@ -237,7 +248,7 @@ unsigned WINAPI UzpVersion2(UzpVer2* v) {
   if (v->structlen != sizeof(UzpVer2)) return sizeof(UzpVer2);
   std::memset(reinterpret_cast<char*>(v) + sizeof v->structlen, 0, sizeof *v - sizeof v->structlen);
   v->flag = 2;  // uses zlib
-  std::strncpy(v->zlib_version, zlibVersion(), sizeof v->zlib_version - 1);
+  std::strncpy(v->zlibversion, zlibVersion(), sizeof v->zlibversion - 1);
   std::strncpy(v->date, "substitute", sizeof v->date - 1);
   v->unzip = {6, 0, 0, 0};
   v->zipinfo = {3, 0, 0, 0};
