@@ -343,4 +343,14 @@ TEST_F(DeclareSim, FileExchangeGivesIdentifiersAndTheCheckResult) {
             "NHI_SendB\t0\t" + journaled(path("none.dll")) + "\t" + journaled(path("totfa.zip")) + "\t03\tbuf=14\tbuf=14\t=> 5002");
 }
 
+TEST_F(DeclareSim, TheExampleStatesAreUsable) {
+  for (const char* name : {"declare-demo.json", "declare-faults.json"}) {
+    SCOPED_TRACE(name);
+    fs::copy_file(fs::path(SIM_EXAMPLES_DIR) / name, state_, fs::copy_options::overwrite_existing);
+    EXPECT_EQ(login(), 0) << errmsg();
+    Text p(path("upfee.txt")), a(path("savefile.txt"));
+    EXPECT_EQ(PEA_web_download_lst(p.buf, a.buf), 0) << errmsg();
+  }
+}
+
 }  // namespace
