@@ -70,7 +70,9 @@ void FormWindow::create(const Form& form, HFONT font) {
     if (w <= 0) w = right + kMargin;
     if (h <= 0) h = bottom + kMargin;
   }
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  // Not WS_CLIPCHILDREN: a frame paints only its line and caption, the window
+  // paints the face beneath it.
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   const DWORD ex = form.topmost ? WS_EX_TOPMOST : 0;
   RECT r{0, 0, px(w, dpiX_), px(h, dpiY_)};
   AdjustWindowRectEx(&r, style, FALSE, ex);
