@@ -12,8 +12,10 @@ file(MAKE_DIRECTORY ${WORK}/run)
 set(ENV{IC_UI} record)
 unset(ENV{IC_UI_LOG})
 unset(ENV{IC_UI_ANSWERS})
-set(ENV{CSHIS_SIM} ${WORK}/run/cshis-sim.json)
-set(ENV{CSHIS_SIM_LOG} ${WORK}/run/cshis-sim.log)
+# The simulated reader's files by bare names, in the working folder: a POSIX
+# path would mean nothing to the Windows program under Wine.
+set(ENV{CSHIS_SIM} cshis-sim.json)
+set(ENV{CSHIS_SIM_LOG} cshis-sim.log)
 set(ENV{IC_DRIVE_ROOT} ${WORK}/run/drives)
 
 set(failures "")
