@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/startup.h"
+#include "app/version.h"
 #include "card/cardlib.h"
 #include "frame/progress.h"
 #include "frame/run.h"
@@ -37,6 +38,12 @@ int main(int argc, char** argv) {
   int code = 0;
   try {
     std::unique_ptr<System> sys = makeRealSystem(argc, argv);
+    // Asked before anything else, so that it opens no reader and no event log
+    // and leaves the working folder as it was.
+    if (sys->commandLine() == IC_VERSION_FLAG) {
+      tellVersion(IC_VERSION);
+      return 0;
+    }
     std::unique_ptr<Disk> disk = makeRealDisk();
     std::unique_ptr<Clock> clock = makeRealClock();
     screen = makeScreen(*sys, sys->currentFolder());

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -287,4 +288,9 @@ std::unique_ptr<Disk> makeRealDisk() { return std::make_unique<PosixDisk>(); }
 std::unique_ptr<Clock> makeRealClock() { return std::make_unique<PosixClock>(); }
 std::unique_ptr<System> makeRealSystem(int argc, char** argv) {
   return std::make_unique<PosixSystem>(argc, argv);
+}
+
+void tellVersion(const std::string& version) {
+  std::fputs((version + "\n").c_str(), stdout);
+  std::fflush(stdout);
 }

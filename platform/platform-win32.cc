@@ -400,3 +400,22 @@ std::string hostPath(const std::string& path) { return ansiPath(path); }
 std::unique_ptr<Disk> makeRealDisk() { return std::make_unique<WinDisk>(); }
 std::unique_ptr<Clock> makeRealClock() { return std::make_unique<WinClock>(); }
 std::unique_ptr<System> makeRealSystem(int, char**) { return std::make_unique<WinSystem>(); }
+
+void tellVersion(const std::string& version) {
+  // A window program has a usable standard output only when its starter gave
+  // it a file or a pipe (a script): then the version goes there. A console is
+  // not one a window program can write to, so there, as from Explorer, the
+  // version is a message box.
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (out != nullptr && out != INVALID_HANDLE_VALUE) {
+    DWORD type = GetFileType(out);
+    std::string line = version + "\r\n";
+    DWORD written = 0;
+    if ((type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) &&
+        WriteFile(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
+        written == line.size())
+      return;
+  }
+  std::wstring text = L"ic 版本 " + std::wstring(version.begin(), version.end());
+  MessageBoxW(nullptr, text.c_str(), L"ic", MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+}

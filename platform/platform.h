@@ -112,3 +112,8 @@ std::string hostPath(const std::string& path);
 std::unique_ptr<Disk> makeRealDisk();
 std::unique_ptr<Clock> makeRealClock();
 std::unique_ptr<System> makeRealSystem(int argc, char** argv);
+
+// Tells the program's version to whoever asked: one line on standard output;
+// a Windows program started without one (from Explorer, or from a console,
+// which a window program does not get) shows it in a message box instead.
+void tellVersion(const std::string& version);
