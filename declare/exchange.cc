@@ -137,10 +137,11 @@ void Command13_Click(ReportSample& rs) {
     box(rs, b5("下載檢測結果"), outcome(rs, code));
     return;
   }
-  const bool unpacked = ensureFolder(rs, kUnzipdir) && rs.svc.unzip(target, wpath(rs, kUnzipdir));
+  std::string why;
+  const bool unpacked = rs.svc.unzip(target, wpath(rs, kUnzipdir), why);
   run.screen.waitCursor(false);
   if (!unpacked) {
-    box(rs, b5("下載檢測結果"), b5("解壓縮 失敗: ") + target);
+    box(rs, b5("下載檢測結果"), b5("解壓縮 失敗: ") + target + "\r" + why);
     return;
   }
   box(rs, b5("下載檢測結果"), b5("下載檢測結果 完成"));

@@ -7,6 +7,7 @@
 
 #include "platform/cp950.h"
 #include "platform/platform.h"
+#include "platform/unzip.h"
 
 #if defined(_WIN32)
 #define DECLARE_CALL __stdcall
@@ -172,8 +173,8 @@ class RealServices : public DeclareServices {
   }
   std::string missing() override { return std::exchange(missing_, std::string()); }
 
-  bool unzip(const std::string& archive, const std::string& folder) override {
-    return false;
+  bool unzip(const std::string& archive, const std::string& folder, std::string& why) override {
+    return unzipAll(archive, folder, why);
   }
 
  private:

@@ -50,8 +50,9 @@ struct DeclareServices {
   // After an NHI_ call answered kMissing: what is missing, as the operator reads it.
   virtual std::string missing() = 0;
 
-  // unzip32: every file of the archive into the folder; false when it failed.
-  virtual bool unzip(const std::string& archive, const std::string& folder) = 0;
+  // unzip32: every file of the archive into the folder; false, with the
+  // reason in `why`, when it failed.
+  virtual bool unzip(const std::string& archive, const std::string& folder, std::string& why) = 0;
 };
 
 // The libraries of this machine: PEAT1511B01 beside the program first, then the

@@ -259,6 +259,8 @@ class PosixSystem : public System {
 
 std::string libraryFileName(const std::string& baseName) { return "lib" + baseName + ".so"; }
 
+std::string hostPath(const std::string& path) { return native(path).string(); }
+
 std::unique_ptr<Disk> makeRealDisk() { return std::make_unique<PosixDisk>(); }
 std::unique_ptr<Clock> makeRealClock() { return std::make_unique<PosixClock>(); }
 std::unique_ptr<System> makeRealSystem(int argc, char** argv) {

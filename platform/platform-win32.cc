@@ -379,6 +379,8 @@ class WinSystem : public System {
 
 std::string libraryFileName(const std::string& baseName) { return baseName + ".dll"; }
 
+std::string hostPath(const std::string& path) { return ansiPath(path); }
+
 std::unique_ptr<Disk> makeRealDisk() { return std::make_unique<WinDisk>(); }
 std::unique_ptr<Clock> makeRealClock() { return std::make_unique<WinClock>(); }
 std::unique_ptr<System> makeRealSystem(int, char**) { return std::make_unique<WinSystem>(); }

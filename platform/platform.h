@@ -99,6 +99,12 @@ struct System {
 // Windows, "libX.so" on POSIX.
 std::string libraryFileName(const std::string& baseName);
 
+// The program's Windows-form CP950 path as the operating system's narrow file
+// functions take it: on POSIX UTF-8 with X:\ under $IC_DRIVE_ROOT (as Disk
+// reads it), on Windows the ANSI code page (the short form where that code
+// page cannot hold the name). For code that hands paths to other libraries.
+std::string hostPath(const std::string& path);
+
 // The real ones of the platform this program was built for.
 std::unique_ptr<Disk> makeRealDisk();
 std::unique_ptr<Clock> makeRealClock();

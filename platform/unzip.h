@@ -1,0 +1,26 @@
+// Unpacking a zip archive into a folder: the one operation the declaration
+// window needs of an unzip library. POSIX unpacks through libzip; Windows
+// through the clinic's Info-ZIP unzip32.dll, loaded by name when first used.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Extracts every file of `archive` into `folder` (both the program's
+// Windows-form CP950 paths, as Disk takes them; the folder is created when
+// missing) and overwrites files of the same name. False, with a reason in
+// `why` (CP950), when the archive is missing, corrupt or truncated, holds
+// an entry it must not write (see safeEntryName), or the unzip library is
+// missing. No entry is written when one of them is unsafe.
+bool unzipAll(const std::string& archive, const std::string& folder, std::string& why);
+
+// An entry name that stays inside the folder: not empty, not absolute
+// ("/x", "\x", "\\server\x"), no drive or stream (":" anywhere), and no
+// ".." part; "/" and "\" both separate parts.
+bool safeEntryName(std::string_view name);
+
+#if defined(_WIN32)
+// unzipAll through the unzip library of that name (tests name a missing one).
+bool unzipAllWith(const std::string& library, const std::string& archive,
+                  const std::string& folder, std::string& why);
+#endif
