@@ -242,6 +242,8 @@ TEST_F(StateTest, UnusableFilesMakeTheReaderAbsentAndSayWhy) {
 TEST_F(StateTest, EveryExampleStateOpens) {
   int examples = 0;
   for (const auto& e : fs::directory_iterator(fs::path(SIM_EXAMPLES_DIR))) {
+    // The declaration service's examples (declare-*.json) are not readers.
+    if (e.path().filename().string().rfind("declare-", 0) == 0) continue;
     fs::copy_file(e.path(), statePath_, fs::copy_options::overwrite_existing);
     EXPECT_EQ(csOpenCom(0), 0) << e.path() << ": " << lastJournalLine();
     EXPECT_EQ(csGetDateTime(nullptr, nullptr), 6018);
