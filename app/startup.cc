@@ -20,6 +20,8 @@
 #include "upload/upload.h"
 #include "frame/vbtext.h"
 #include "visit/writef2.h"
+#include "declare/reportsample.h"
+#include "declare/services.h"
 
 namespace {
 
@@ -87,6 +89,33 @@ void removeStaleResults(Run& run, Verb v) {
     run.lastStatus = kErrFileAccess;
     showRed(run, b5("無法寫入檔案: ") + path, 3);
     UnloadMe_End(run);
+  }
+}
+
+bool declarationVerb(Run& run, Verb v) {
+  switch (v) {
+    case Verb::Uploadheafa:
+    case Verb::Office11:
+    case Verb::ReportSample:
+    case Verb::UploadMth:
+    case Verb::DownLoadCode:
+    case Verb::DownLoadProc: return true;
+    default: return run.C == "___/ReportSample/";
+  }
+}
+
+// The declaration window carries the run from here; it ends when the window
+// is closed (or, for the monthly verbs with a stored password, by itself).
+[[noreturn]] void declarationWindow(Run& run, Verb v) {
+  std::unique_ptr<DeclareServices> svc = makeDeclareServices(run.sys, run.disk, run.settings.workDir);
+  switch (v) {
+    case Verb::Uploadheafa: cmd_ReportSample(run, *svc, {"Command2", "Uploadheafa"});
+    case Verb::Office11:
+      cmd_ReportSample(run, *svc, {"Command2", has(run.C, "/check") ? "Command3" : "Upload"});
+    case Verb::UploadMth: cmd_ReportMonthly(run, *svc, "Upload");
+    case Verb::DownLoadCode: cmd_ReportMonthly(run, *svc, "Command3");
+    case Verb::DownLoadProc: cmd_ReportMonthly(run, *svc, "Command4");
+    default: cmd_ReportSample(run, *svc, {});
   }
 }
 
@@ -161,9 +190,11 @@ void Form_Load(Run& run) {
     default: break;
   }
   if (C == "___/ReportSample/") {
-    // The declaration window is shown here and the start-up goes on.
+    // The declaration window, without the housekeeping: it is shown once the
+    // settings are read (below), since its load needs the institution code.
   } else if (C.empty() || C == "/ReportSample/") {
-    // Housekeeping of old files, then the declaration window.
+    // HOUSEKEEPING: the old files of ic\samsign\, ic\psn\ and backup\ are
+    // deleted here, before the declaration window is shown (below).
   }
   switch (v) {
     case Verb::UpdateOnly: updateOnly(run);
@@ -179,6 +210,7 @@ void Form_Load(Run& run) {
     run.settings.officeCode = "9900000011";
     run.settings.hospDataType = "30";
   }
+  if (declarationVerb(run, v)) declarationWindow(run, v);
   if (v == Verb::DataCase) {
     cmd_DataCase(run);
     return;

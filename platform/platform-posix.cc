@@ -258,6 +258,11 @@ class PosixSystem : public System {
     if (!h) return nullptr;
     return std::make_unique<PosixLibrary>(h);
   }
+  std::unique_ptr<Library> loadLibraryFile(const std::string& path) override {
+    void* h = dlopen(native(path).c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!h) return nullptr;
+    return std::make_unique<PosixLibrary>(h);
+  }
   bool shellOpen(const std::string&, const std::string&) override {
     // No desktop shell here: the console and record screens report the open.
     return true;
@@ -281,6 +286,8 @@ class PosixSystem : public System {
 };
 
 }  // namespace
+
+std::string libraryFileName(const std::string& baseName) { return "lib" + baseName + ".so"; }
 
 std::string hostPath(const std::string& path) { return native(path).string(); }
 

@@ -361,6 +361,14 @@ class WinSystem : public System {
     if (!h) return nullptr;
     return std::make_unique<WinLibrary>(h);
   }
+  std::unique_ptr<Library> loadLibraryFile(const std::string& path) override {
+    // Its own dependencies are looked for beside it, not beside the program.
+    UINT old = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    HMODULE h = LoadLibraryExW(wide(path).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    SetErrorMode(old);
+    if (!h) return nullptr;
+    return std::make_unique<WinLibrary>(h);
+  }
   bool shellOpen(const std::string& what, const std::string& params) override {
     if (what.empty()) return false;
     std::wstring w = wide(what), p = wide(params);
@@ -394,6 +402,8 @@ class WinSystem : public System {
 };
 
 }  // namespace
+
+std::string libraryFileName(const std::string& baseName) { return baseName + ".dll"; }
 
 std::string hostPath(const std::string& path) { return ansiPath(path); }
 

@@ -95,12 +95,19 @@ struct System {
   // Loads the card-control library ("cshis"): beside the executable first,
   // then the platform's usual search. Null when it cannot be loaded.
   virtual std::unique_ptr<Library> loadLibrary(const std::string& baseName) = 0;
+  // Loads the library at exactly that path (program's form, e.g. workDir +
+  // libraryFileName("nhi_eiiapi")) and nowhere else. Null when it cannot be loaded.
+  virtual std::unique_ptr<Library> loadLibraryFile(const std::string& path) { return nullptr; }
   // The shell's "open" of a file or web address; false when it failed.
   virtual bool shellOpen(const std::string& what, const std::string& params) = 0;
   // Brings a window with that title to the front; false when there is none.
   virtual bool activateWindow(const std::string& title) = 0;
   virtual std::optional<std::string> env(const char* name) = 0;
 };
+
+// The file name of a library of that base name on this platform: "X.dll" on
+// Windows, "libX.so" on POSIX.
+std::string libraryFileName(const std::string& baseName);
 
 // The program's Windows-form CP950 path as the operating system's narrow file
 // functions take it: on POSIX UTF-8 with X:\ under $IC_DRIVE_ROOT (as Disk

@@ -13,6 +13,17 @@ namespace {
 using Archive = e2e::Run;
 using Lines = std::vector<std::string>;
 
+// The events of the start-up before the declaration window (which an empty
+// command line opens after the archive's maintenance) takes the run.
+Lines untilDeclaration(const Lines& events) {
+  Lines out;
+  for (const std::string& l : events) {
+    if (l.rfind("msgbox\tic\t", 0) == 0 || l.find("ReportSample") != std::string::npos) break;
+    out.push_back(l);
+  }
+  return out;
+}
+
 std::string padded(const std::string& bytes, size_t size) {
   std::string r = bytes;
   r.resize(size, ' ');
@@ -56,8 +67,8 @@ TEST_F(Archive, AnEmptyCommandLineMovesOlderFilesIntoTheStores) {
   EXPECT_FALSE(has("ic/data/ZA123456789_2"));
   EXPECT_TRUE(has("ic/data/ZA123456789_3"));
   EXPECT_TRUE(has("ic/data/ZB1234567890"));
-  EXPECT_EQ(eventLines(), (Lines{"waiting\t0 %  dataZ", "waiting\t0 %  dataZ2",
-                                 "waiting\t Data Finding ", "close-waiting", "exit"}));
+  EXPECT_EQ(untilDeclaration(eventLines()), (Lines{"waiting\t0 %  dataZ", "waiting\t0 %  dataZ2",
+                                 "waiting\t Data Finding ", "close-waiting"}));
   EXPECT_TRUE(calls("csOpenCom").empty());
 }
 
@@ -70,9 +81,9 @@ TEST_F(Archive, ADeletedIndexIsRebuiltAtTheNextStart) {
   run("");
   EXPECT_EQ(read("ic/dataZ.ind"), "A000000001A000000002A000000003");
   EXPECT_EQ(read("ic/dataZ2.ind"), "A000000002");
-  EXPECT_EQ(eventLines(), (Lines{"waiting\t33 %  dataZ.ind", "waiting\t67 %  dataZ.ind",
+  EXPECT_EQ(untilDeclaration(eventLines()), (Lines{"waiting\t33 %  dataZ.ind", "waiting\t67 %  dataZ.ind",
                                  "waiting\t100 %  dataZ.ind", "waiting\t100 %  dataZ2.ind",
-                                 "waiting\t Data Finding ", "close-waiting", "exit"}));
+                                 "waiting\t Data Finding ", "close-waiting"}));
 }
 
 TEST_F(Archive, WithoutTheDataFolderTheStartUpLeavesTheStoresAlone) {
@@ -80,7 +91,7 @@ TEST_F(Archive, WithoutTheDataFolderTheStartUpLeavesTheStoresAlone) {
   fs::remove(path("ic/dataZ.ind"));
   run("");
   EXPECT_FALSE(has("ic/dataZ.ind"));
-  EXPECT_EQ(eventLines(), (Lines{"exit"}));
+  EXPECT_EQ(untilDeclaration(eventLines()), Lines{});
 }
 
 TEST_F(Archive, ACardReadIsShownAgainByDataCase) {

@@ -1,0 +1,111 @@
+// The two uploads of the declaration window: the monthly claim (Upload) and
+// the adult health-check file (Uploadheafa), both through PEA_fa_upload, the
+// receipt kept in uprecv.txt.
+#include "declare/params.h"
+#include "declare/reportsample.h"
+#include "declare/services.h"
+#include "frame/files.h"
+#include "frame/progress.h"
+#include "frame/run.h"
+#include "frame/settings.h"
+#include "frame/vbtext.h"
+#include "platform/cp950.h"
+
+namespace {
+
+// The pharmacy that the first special institution code belongs to.
+constexpr const char* kSpecialPharmacy = "特約藥局 9900000011";
+
+std::string field(ReportSample& rs, const std::string& path, Field f) {
+  return readBlock(rs.run.files(), path, f.start, static_cast<int16_t>(f.width));
+}
+
+// The number of records of heaf.10: its lines that hold anything.
+long healthCheckCount(ReportSample& rs) {
+  std::vector<std::string> lines;
+  readLines(rs.run.files(), wpath(rs, kHeaf10), lines);
+  long n = 0;
+  for (const std::string& l : lines)
+    if (!vbTrim(l).empty()) ++n;
+  return n;
+}
+
+struct Sending {
+  std::string file;         // the file sent, in the working folder
+  std::vector<std::string> params;
+  std::string question, waiting, failed, done;
+};
+
+// Steps 3 to 9 of both uploads, once the question is known.
+void send(ReportSample& rs, const Sending& s) {
+  Run& run = rs.run;
+  showWaiting(run, rs.feeMonth + " " + s.waiting);
+  time2delay(run, 1);
+  run.sys.writeProfileString(kSection, "reportcode", vbTrim(textOf(rs.form, "txtPwd")), kOrvoIni);
+  const std::string caption = textOf(rs.form, s.file == kHeaf10 ? "Uploadheafa" : "Upload");
+  if (box(rs, caption, s.question, Buttons::OkCancel, Icon::Question, Answer::Cancel) !=
+      Answer::Ok) {
+    closeWaiting(run);
+    return;
+  }
+  run.screen.waitCursor(true);
+  std::string receipt(15, ' ');
+  const bool written = writeParams(rs, s.params);
+  const int status = written ? rs.svc.PEA_fa_upload(kUpfee, s.file, receipt) : -1;
+  if (status < 0) {
+    closeWaiting(run);
+    run.screen.waitCursor(false);
+    box(rs, b5("申報傳送"), s.failed + (written ? rs.svc.PEA_get_errmsg() : b5("無法寫入 ") + kUpfee));
+    return;
+  }
+  const std::string line = receiptLine(receipt, run.clock.now(), rs.feeMonth, s.file) + "\r\n";
+  if (!run.disk.append(wpath(rs, kUprecv), line)) run.lastStatus = kErrFileAccess;
+  loadReceipts(rs);
+  closeWaiting(run);
+  run.screen.waitCursor(false);
+  box(rs, b5("申報傳送"), s.done);
+}
+
+}  // namespace
+
+void Upload_Click(ReportSample& rs) {
+  Run& run = rs.run;
+  if (!PassWrd(rs)) return;
+  const std::string totfa = wpath(rs, kTotfa10);
+  if (!run.disk.exists(totfa) || (special(rs) && !run.disk.exists(kDrugt))) {
+    box(rs, "ic", b5("請先整理健保申報資料 ") + (run.disk.exists(totfa) ? kDrugt : kTotfa10),
+        Buttons::Ok, Icon::Critical);
+    return;
+  }
+  Sending s;
+  if (special(rs)) {
+    s.question = claimConfirmation(b5(kSpecialPharmacy), field(rs, kDrugt, drugt::kCount),
+                                   field(rs, kDrugt, drugt::kFee));
+    s.file = kDrugtZip;
+    s.params = claimParams("1", rs.feeMonth, run.settings.hospDataType);
+  } else {
+    s.question = claimConfirmation("", field(rs, totfa, totfa::kCount), field(rs, totfa, totfa::kFee));
+    s.file = kTotfaZip;
+    s.params = claimParams(field(rs, totfa, totfa::kApplType), rs.feeMonth, run.settings.hospDataType);
+  }
+  s.waiting = b5("申報資料 上傳中");
+  s.failed = b5("申報資料 傳送 錯誤:  ");
+  s.done = b5("申報資料 傳送成功");
+  send(rs, s);
+}
+
+void Uploadheafa_Click(ReportSample& rs) {
+  if (!PassWrd(rs)) return;
+  if (!rs.run.disk.exists(wpath(rs, kHeaf10))) {
+    box(rs, b5("申報傳送"), std::string("No file: ") + kHeaf10);
+    return;
+  }
+  Sending s;
+  s.file = kHeaf10;
+  s.params = healthCheckParams(rs.feeMonth, rs.run.settings.hospDataType);
+  s.question = b5("傳送成人健檢資料 ") + std::to_string(healthCheckCount(rs)) + b5(" 筆");
+  s.waiting = b5("成人健檢資料 上傳中");
+  s.failed = b5("成人健檢資料 傳送 錯誤:  ");
+  s.done = b5("成人健檢資料 傳送成功");
+  send(rs, s);
+}
