@@ -1,5 +1,10 @@
 #include "app/startup.h"
 
+#include "app/backup.h"
+#include "app/housekeeping.h"
+#include "app/maintenance.h"
+#include "app/netdrive.h"
+
 #include "upload/archive.h"
 #include "platform/cp950.h"
 #include "visit/dental.h"
@@ -118,18 +123,19 @@ void Form_Load(Run& run) {
 
   const Verb v = matchVerb(C, run.exeName);
   switch (v) {
-    case Verb::VBbackup: notYetAvailable(run, v);
+    case Verb::VBbackup: cmd_VBbackup(run);
     case Verb::ReName: cmd_ReName(run);
     default: break;
   }
   if (C == "___/ReportSample/") {
     // The declaration window is shown here and the start-up goes on.
   } else if (C.empty() || C == "/ReportSample/") {
-    // Housekeeping of old files, then the declaration window.
+    housekeeping(run);
+    // Then the declaration window.
   }
   switch (v) {
     case Verb::UpdateOnly: updateOnly(run);
-    case Verb::NetworkDrive: notYetAvailable(run, v);
+    case Verb::NetworkDrive: cmd_NetworkDrive(run);
     default: break;
   }
 
@@ -145,6 +151,7 @@ void Form_Load(Run& run) {
     cmd_DataCase(run);
     return;
   }
+  if (runMaintenanceVerb(run, v)) return;
   if (!opensReader(v) && v != Verb::None) notYetAvailable(run, v);
 
   run.lastStatus = 0;
