@@ -41,6 +41,20 @@ class ConsoleScreen : public Screen {
   bool windowOpen(const std::string&) override { return false; }
   void exit() override {}
 
+  // Nobody operates a window here: its caption and the labels are written out
+  // so that whoever watches reads what the window says; it then closes.
+  void formShow(Form& form) override {
+    say("[" + form.name + "] ", form.caption);
+    for (const Control& c : form.controls)
+      if (c.kind == ControlKind::Label && !c.text.empty() && shownOnForm(form, c))
+        say("[" + form.name + "." + c.name + "] ", c.text);
+  }
+  void formChanged(const Form& form, const Control* c, FormChange what) override {
+    if (what == FormChange::Caption) say("[" + form.name + "] ", form.caption);
+    else if (what == FormChange::Text && c && c->kind == ControlKind::Label && !c->text.empty())
+      say("[" + form.name + "." + c->name + "] ", c->text);
+  }
+
  private:
   void say(const std::string& prefixUtf8, const std::string& text, bool prefixIsUtf8 = true) {
     std::string line = (prefixIsUtf8 ? prefixUtf8 : cp950::toUtf8(prefixUtf8)) +

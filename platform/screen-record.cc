@@ -1,8 +1,10 @@
 // The unattended backend: nothing is shown and nothing waits; every event is
 // one UTF-8 line of the event log, fields separated by a tab, message boxes
 // answered from IC_UI_ANSWERS and then by their default button.
+#include <cctype>
 #include <cstdio>
 #include <sstream>
+#include <utility>
 
 #include "platform/cp950.h"
 #include "platform/platform.h"
@@ -10,8 +12,8 @@
 
 namespace {
 
-std::string escape(const std::string& cp950Text) {
-  std::string u = cp950::toUtf8(cp950Text), out;
+std::string escapeUtf8(const std::string& u) {
+  std::string out;
   for (char c : u) {
     switch (c) {
       case '\t': out += "\\t"; break;
@@ -23,6 +25,8 @@ std::string escape(const std::string& cp950Text) {
   }
   return out;
 }
+
+std::string escape(const std::string& cp950Text) { return escapeUtf8(cp950::toUtf8(cp950Text)); }
 
 const char* buttonsName(Buttons b) {
   switch (b) {
@@ -63,7 +67,8 @@ std::string seconds(double s) {
 
 class RecordScreen : public Screen {
  public:
-  RecordScreen(const std::string& logPath, const std::string& answers) : path_(logPath) {
+  RecordScreen(const std::string& logPath, const std::string& answers, OperatorScript script)
+      : path_(logPath), script_(std::move(script)) {
     std::string a;
     for (size_t i = 0; i <= answers.size(); ++i) {
       if (i == answers.size() || answers[i] == ',') {
@@ -118,6 +123,52 @@ class RecordScreen : public Screen {
   bool windowOpen(const std::string&) override { return false; }
   void exit() override { event({"exit"}); }
 
+  void formChanged(const Form& form, const Control* c, FormChange what) override {
+    if (what == FormChange::Caption) {
+      event({"caption", form.name, escape(form.caption)});
+      return;
+    }
+    if (!c) return;
+    switch (what) {
+      case FormChange::Text:
+        event({"text", form.name, c->name,
+               c->kind == ControlKind::Password ? masked(c->text) : escape(c->text)});
+        break;
+      case FormChange::Enabled: event({"enabled", form.name, c->name, c->enabled ? "1" : "0"}); break;
+      case FormChange::Visible: event({"visible", form.name, c->name, c->visible ? "1" : "0"}); break;
+      case FormChange::ItemsClear: event({"items-clear", form.name, c->name}); break;
+      case FormChange::Item:
+        if (!c->items.empty()) event({"item", form.name, c->name, escape(c->items.back())});
+        break;
+      // The event log has no events of its own for these: the procedures
+      // that set them run what follows, and that is logged.
+      case FormChange::Checked:
+      case FormChange::Selected:
+      case FormChange::Caption: break;
+    }
+  }
+  void formTopmost(const Form& form) override { event({"topmost", form.name}); }
+  void waitCursor(bool wait) override { event({"cursor", wait ? "wait" : "default"}); }
+
+  // The operator script, one line after the other; an action that cannot be
+  // done is logged and the next line played. Used up, or refused: closed.
+  FormAction formNext(Form& form) override {
+    if (!script_.refused.empty()) {
+      event({"ignored", escapeUtf8(script_.refused), "unknown"});
+      script_.refused.clear();
+    }
+    while (played_ < script_.lines.size()) {
+      const ScriptLine& line = script_.lines[played_++];
+      event({"action", escapeUtf8(shownLine(form, line))});
+      Outcome o = judgeAction(form, line.action);
+      if (o.kind == Outcome::Kind::Ignored) event({"ignored", escapeUtf8(line.action.control), o.why});
+      if (o.kind != Outcome::Kind::Play) continue;
+      applyAction(form, o.action);
+      return o.action;
+    }
+    return {};
+  }
+
  private:
   void event(std::initializer_list<std::string> fields) {
     std::string line;
@@ -132,6 +183,8 @@ class RecordScreen : public Screen {
     }
   }
   std::string path_;
+  OperatorScript script_;
+  size_t played_ = 0;
   std::vector<std::string> answers_;
   size_t next_ = 0;
 };
@@ -139,6 +192,6 @@ class RecordScreen : public Screen {
 }  // namespace
 
 std::unique_ptr<Screen> makeRecordScreen(System&, const std::string& logPath,
-                                         const std::string& answers) {
-  return std::make_unique<RecordScreen>(logPath, answers);
+                                         const std::string& answers, OperatorScript script) {
+  return std::make_unique<RecordScreen>(logPath, answers, std::move(script));
 }

@@ -3,6 +3,11 @@
 #include "platform/platform.h"
 
 std::unique_ptr<Screen> makeScreen(System& sys, const std::string& startFolder) {
+  // Read only by the backends that play it (a relative name is taken from the
+  // start folder, still the current one here).
+  const auto operatorScript = [&] {
+    return loadOperatorScript(sys.env("IC_UI_OPERATOR").value_or(""));
+  };
   std::string ui = sys.env("IC_UI").value_or("");
   if (ui == "record") {
     std::string log = sys.env("IC_UI_LOG").value_or("");
@@ -11,7 +16,7 @@ std::unique_ptr<Screen> makeScreen(System& sys, const std::string& startFolder) 
       if (!log.empty() && log.back() != '/' && log.back() != '\\') log += '/';
       log += "ui.log";
     }
-    return makeRecordScreen(sys, log, sys.env("IC_UI_ANSWERS").value_or(""));
+    return makeRecordScreen(sys, log, sys.env("IC_UI_ANSWERS").value_or(""), operatorScript());
   }
   if (ui == "console") return makeConsoleScreen(sys);
 #if defined(_WIN32)
