@@ -57,7 +57,8 @@ TEST_F(Archive, AnEmptyCommandLineMovesOlderFilesIntoTheStores) {
   EXPECT_TRUE(has("ic/data/ZA123456789_3"));
   EXPECT_TRUE(has("ic/data/ZB1234567890"));
   EXPECT_EQ(eventLines(), (Lines{"waiting\t0 %  dataZ", "waiting\t0 %  dataZ2",
-                                 "waiting\t Data Finding ", "close-waiting", "exit"}));
+                                 "waiting\t Data Finding ", "close-waiting",
+                                 "waiting\tdata fresh", "close-waiting", "exit"}));
   EXPECT_TRUE(calls("csOpenCom").empty());
 }
 
@@ -72,7 +73,8 @@ TEST_F(Archive, ADeletedIndexIsRebuiltAtTheNextStart) {
   EXPECT_EQ(read("ic/dataZ2.ind"), "A000000002");
   EXPECT_EQ(eventLines(), (Lines{"waiting\t33 %  dataZ.ind", "waiting\t67 %  dataZ.ind",
                                  "waiting\t100 %  dataZ.ind", "waiting\t100 %  dataZ2.ind",
-                                 "waiting\t Data Finding ", "close-waiting", "exit"}));
+                                 "waiting\t Data Finding ", "close-waiting",
+                                 "waiting\tdata fresh", "close-waiting", "exit"}));
 }
 
 TEST_F(Archive, WithoutTheDataFolderTheStartUpLeavesTheStoresAlone) {
@@ -80,7 +82,8 @@ TEST_F(Archive, WithoutTheDataFolderTheStartUpLeavesTheStoresAlone) {
   fs::remove(path("ic/dataZ.ind"));
   run("");
   EXPECT_FALSE(has("ic/dataZ.ind"));
-  EXPECT_EQ(eventLines(), (Lines{"exit"}));
+  // Only the housekeeping runs.
+  EXPECT_EQ(eventLines(), (Lines{"waiting\tdata fresh", "close-waiting", "exit"}));
 }
 
 TEST_F(Archive, ACardReadIsShownAgainByDataCase) {
