@@ -7,8 +7,11 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
+#include <memory>
 
 #include "platform/cp950-win32.h"
+#include "platform/form-window-win32.h"
 #include "platform/platform.h"
 #include "platform/screen.h"
 
@@ -47,7 +50,8 @@ struct FrameWindow {
 
 class WindowScreen : public Screen {
  public:
-  explicit WindowScreen(System& sys) : sys_(sys) {
+  WindowScreen(System& sys, OperatorScript script) : sys_(sys) {
+    player_.script = std::move(script);
     HDC dc = GetDC(nullptr);
     dpiX_ = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
     dpiY_ = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
@@ -71,6 +75,7 @@ class WindowScreen : public Screen {
     for (FrameWindow* f : {&waiting_, &message_, &main_}) f->screen = this;
   }
   ~WindowScreen() override {
+    forms_.clear();
     destroyAll();
     DeleteObject(labelFont_);
     DeleteObject(uiFont_);
@@ -156,7 +161,7 @@ class WindowScreen : public Screen {
       if (message_.hwnd) ShowWindow(message_.hwnd, SW_SHOW);
       return;
     }
-    // The declaration and backup windows do not live here: nothing to wait on.
+    // Operated windows are drawn by formShow; nothing else here to wait on.
     if (window != "vexa5") return;
     FrameWindow& f = ensure(main_);
     mainClosed_ = false;
@@ -186,11 +191,41 @@ class WindowScreen : public Screen {
     return window == "vexa5" && main_.hwnd && !mainClosed_ && IsWindowVisible(main_.hwnd);
   }
   void exit() override {
+    forms_.clear();
     destroyAll();
     pump();
   }
 
+  // Operated windows (form-window-win32.cc), one a form name.
+  void formShow(Form& form) override {
+    if (FormWindow* w = formWindow(form)) w->show();
+  }
+  void formChanged(const Form& form, const Control* c, FormChange what) override {
+    auto it = forms_.find(form.name);
+    if (it != forms_.end()) it->second->changed(form, c, what);
+  }
+  void formTopmost(const Form& form) override {
+    if (FormWindow* w = formWindow(form)) w->topmost();
+  }
+  void waitCursor(bool wait) override { FormWindow::waitCursor(wait); }
+  FormAction formNext(Form& form) override {
+    FormWindow* w = formWindow(form);
+    if (!w) return {};
+    return w->next(form, player_.script.given ? &player_ : nullptr);
+  }
+  void formClose(const Form& form) override { forms_.erase(form.name); }
+
  private:
+  FormWindow* formWindow(const Form& form) {
+    std::unique_ptr<FormWindow>& w = forms_[form.name];
+    if (!w) w = std::make_unique<FormWindow>(form, dpiX_, dpiY_, uiFont_);
+    if (!w->hwnd()) {
+      forms_.erase(form.name);
+      return nullptr;
+    }
+    return w.get();
+  }
+
   static int px(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
   static int twips(int pixels, int dpi) { return MulDiv(pixels, 1440, dpi); }
 
@@ -430,10 +465,12 @@ class WindowScreen : public Screen {
   FrameWindow waiting_, message_, main_;
   bool mainClosed_ = false;
   std::vector<UiEvent> events_;
+  std::map<std::string, std::unique_ptr<FormWindow>> forms_;
+  ScriptPlayer player_;
 };
 
 }  // namespace
 
-std::unique_ptr<Screen> makeWindowScreen(System& sys) {
-  return std::make_unique<WindowScreen>(sys);
+std::unique_ptr<Screen> makeWindowScreen(System& sys, OperatorScript script) {
+  return std::make_unique<WindowScreen>(sys, std::move(script));
 }

@@ -20,7 +20,7 @@ std::unique_ptr<Screen> makeScreen(System& sys, const std::string& startFolder) 
   }
   if (ui == "console") return makeConsoleScreen(sys);
 #if defined(_WIN32)
-  return makeWindowScreen(sys);
+  return makeWindowScreen(sys, operatorScript());
 #else
   return makeConsoleScreen(sys);
 #endif

@@ -88,11 +88,11 @@ struct Screen {
 
 // The backend IC_UI names (default: window on Windows, console elsewhere).
 // `startFolder` is the folder that was current when the process started. The
-// record backend plays the operator script IC_UI_OPERATOR names.
+// record and window backends play the operator script IC_UI_OPERATOR names.
 std::unique_ptr<Screen> makeScreen(System& sys, const std::string& startFolder);
 
 std::unique_ptr<Screen> makeRecordScreen(System& sys, const std::string& logPath,
                                          const std::string& answers,
                                          OperatorScript script = {});
 std::unique_ptr<Screen> makeConsoleScreen(System& sys);
-std::unique_ptr<Screen> makeWindowScreen(System& sys);
+std::unique_ptr<Screen> makeWindowScreen(System& sys, OperatorScript script = {});

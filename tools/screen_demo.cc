@@ -1,11 +1,14 @@
-// screen_demo <waiting|blue|red|msgbox|main> [seconds]: shows one window of
-// the window backend with Chinese text for a while, so that it can be looked
-// at or photographed (scripts/screenshots). Not part of the product.
+// screen_demo <waiting|blue|red|msgbox|main|form> [seconds]: shows one window
+// of the window backend with Chinese text for a while, so that it can be looked
+// at or photographed (scripts/screenshots). `form` is an operated window like
+// the declaration window, driven by the operator script IC_UI_OPERATOR names
+// (a built-in one when there is none). Not part of the product.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/cp950.h"
 #include "platform/platform.h"
@@ -15,18 +18,102 @@ namespace {
 
 void CALLBACK endDemo(HWND, UINT, UINT_PTR, DWORD) { ExitProcess(0); }
 
+Control& add(Form& f, const char* name, ControlKind kind, int left, int top, int width,
+             int height, const char* text = "") {
+  f.controls.push_back({});
+  Control& c = f.controls.back();
+  c.name = name;
+  c.kind = kind;
+  c.left = left;
+  c.top = top;
+  c.width = width;
+  c.height = height;
+  c.text = b5(text);
+  return c;
+}
+
+// A window laid out like the declaration window, before the login.
+Form demoForm() {
+  Form f;
+  f.name = "ReportSample";
+  f.caption = b5("  網路申報 資料: 11411   2025/12/08 09:30:45");
+  f.width = 9000;
+  f.height = 4860;
+  add(f, "Label2", ControlKind::Label, 120, 180, 600, 300, "密碼");
+  add(f, "txtPwd", ControlKind::Password, 720, 120, 1500, 330);
+  add(f, "Command2", ControlKind::Button, 2340, 120, 900, 360, "登入");
+  add(f, "Upload", ControlKind::Button, 3360, 120, 2400, 360, "Upload").enabled = false;
+  add(f, "Uploadheafa", ControlKind::Button, 3360, 120, 2400, 360, "健檢").visible = false;
+  const char* queries[][2] = {
+      {"Command3", "下載總表"}, {"Command4", "申報流程"}, {"Command5", "收件狀況"},
+      {"Command6", "申報檔案"}};
+  for (int i = 0; i < 4; ++i)
+    add(f, queries[i][0], ControlKind::Button, 120 + i * 1380, 600, 1300, 360, queries[i][1])
+        .enabled = false;
+  add(f, "Check1", ControlKind::Check, 120, 1110, 900, 300, "壓縮");
+  add(f, "Check2", ControlKind::Check, 1080, 1110, 900, 300, "預檢");
+  add(f, "Check3", ControlKind::Check, 2040, 1110, 900, 300, "藥局");
+  Control& links = add(f, "Combo1", ControlKind::Combo, 3120, 1080, 2640, 330, "網站 連結");
+  links.items = {b5("網路申報 網站"), b5("軟體公司 網站"),
+                 b5("雲端藥歷 網站")};
+  add(f, "Frame1", ControlKind::Frame, 6000, 60, 2880, 1380, "讀卡機");
+  add(f, "Command11", ControlKind::Button, 6120, 360, 1300, 360, "傳送").frame = "Frame1";
+  add(f, "Command12", ControlKind::Button, 7500, 360, 1300, 360, "申請檢測").frame = "Frame1";
+  add(f, "Command15", ControlKind::Button, 6120, 900, 700, 360, "COM:").frame = "Frame1";
+  add(f, "Text1", ControlKind::Text, 6900, 915, 500, 330, "1").frame = "Frame1";
+  add(f, "Command13", ControlKind::Button, 7500, 900, 1300, 360, "下載檢測結果").frame = "Frame1";
+  Control& list = add(f, "List1", ControlKind::List, 120, 1560, 8760, 2640);
+  list.items = {b5("1141208 093045  11411  門診申報  收件完成"),
+                b5("1141208 101210  11411  門診申報  檢核中"),
+                b5("1141105 113502  11410  門診申報  核定")};
+  add(f, "Label1", ControlKind::Label, 120, 4380, 5400, 300);
+  add(f, "Command7", ControlKind::Button, 5640, 4320, 1000, 360, "下載");
+  add(f, "Delete", ControlKind::Button, 6720, 4320, 1000, 360, "刪除");
+  add(f, "Command1", ControlKind::Button, 7800, 4320, 1080, 360, "關閉");
+  return f;
+}
+
+// The operator logs in, ticks the pre-check and chooses a submission.
+const char kDemoScript[] =
+    "type txtPwd 1234\n"
+    "click Command2\n"
+    "tick Check2 1\n"
+    "select List1 1\n";
+
+// What the declaration window's procedures would do, in short.
+void operate(Screen& screen, Form& form) {
+  for (;;) {
+    FormAction a = screen.formNext(form);
+    if (a.kind == FormAction::Kind::Close) return;
+    if (a.kind == FormAction::Kind::Click && a.control == "Command2") {
+      screen.waitCursor(true);
+      for (const char* c : {"Command3", "Command4", "Command5", "Command6", "Upload"})
+        setEnabled(screen, form, c, true);
+      setText(screen, form, "Upload", b5("傳送申報: 11411"));
+      screen.waitCursor(false);
+    } else if (a.kind == FormAction::Kind::Select && a.control == "List1") {
+      const Control* list = form.find("List1");
+      setText(screen, form, "Label1", list->items[static_cast<size_t>(list->selected)]);
+    } else if (a.kind == FormAction::Kind::Click && a.control == "Command1") {
+      return;
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: screen_demo <waiting|blue|red|msgbox|main> [seconds]\n");
+    std::fprintf(stderr, "usage: screen_demo <waiting|blue|red|msgbox|main|form> [seconds]\n");
     return 2;
   }
   const std::string stage = argv[1];
   const int seconds = argc > 2 ? std::atoi(argv[2]) : 10;
   std::unique_ptr<System> sys = makeRealSystem(argc, argv);
   std::unique_ptr<Clock> clock = makeRealClock();
-  std::unique_ptr<Screen> screen = makeWindowScreen(*sys);
+  OperatorScript script = loadOperatorScript(sys->env("IC_UI_OPERATOR").value_or(""));
+  if (!script.given) script = parseOperatorScript(kDemoScript);
+  std::unique_ptr<Screen> screen = makeWindowScreen(*sys, std::move(script));
   // A message box holds its own loop; the timer ends the demo from inside it.
   SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000, &endDemo);
 
@@ -48,6 +135,12 @@ int main(int argc, char** argv) {
     screen->listAdd(b5("1151208 101210  陳美玲  B223456781  上傳 完成"));
     screen->listAdd(b5("1151208 113502  林志明  C123987650  上傳失敗 5010"));
     screen->show("vexa5");
+  } else if (stage == "form") {
+    Form form = demoForm();
+    screen->formShow(form);
+    screen->formTopmost(form);
+    operate(*screen, form);
+    // Stays up, as the script left it, to be photographed.
   } else {
     std::fprintf(stderr, "unknown window: %s\n", stage.c_str());
     return 2;
