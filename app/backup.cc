@@ -218,6 +218,7 @@ void cmd_VBbackup(Run& run) {
   const std::string target = readProfileValue(run, kSection, kBackupKey, kDefaultBackupFolder, kSysIni);
   Form form = backupForm(run.settings.workDir, target);
   run.screen.formShow(form);
+  run.screen.formTopmost(form);
   for (;;) {
     const FormAction a = run.screen.formNext(form);
     if (a.kind == FormAction::Kind::Close) break;
