@@ -111,12 +111,14 @@ TEST_F(Maintenance, WebPagesOfTheClinicServerAndOfTheMaker) {
   } cases[] = {
       {"/ORVO//a=1&b=2", "", "http://localhost/wpx/orvo2.php?orvo=a=1&b=2"},
       {"//ORVO/x", "", "http://www.maker.example/wpx/orvo2.php?orvo=x"},
+#if !defined(_WIN32)  // c:\orvo.ini is the test's own only on POSIX
       {"/ORVO//q", "SoftAppHttp=10.1.2.3\r\n", "http://10.1.2.3/wpx/orvo2.php?orvo=q"},
       {"//ORVO/q", "PublicHttp=www.clinic.example\r\n", "http://www.clinic.example/wpx/orvo2.php?orvo=q"},
+#endif
   };
   for (const Case& c : cases) {
     fs::remove(path("ui.log"));
-    orvoIni(c.ini);
+    if (*c.ini) orvoIni(c.ini);
     run(c.C);
     EXPECT_TRUE(opened(c.page)) << c.C;
     noReader();
@@ -196,7 +198,7 @@ TEST_F(Maintenance, AFailedUpdateKeepsTheOldProgramAndSaysSo) {
 }
 
 TEST_F(Maintenance, ReNameOrvoReplacesTheClinicProgramOfTheOffice) {
-  orvoIni("Office=0\r\n");
+  // Office is "0" when c:\orvo.ini does not name it.
   write("orvo00.exe", "old");
   write("orvo.exe", "new");
   age("orvo00.exe", 20);
@@ -212,25 +214,24 @@ TEST_F(Maintenance, ReNameOrvoReplacesTheClinicProgramOfTheOffice) {
 }
 
 TEST_F(Maintenance, ReNameOrvoWithoutAnUpdateOrWithTheSameOne) {
-  orvoIni("Office=3\r\n");
   run("//ReName_orvo.exe");  // no orvo.exe: nothing happens
   EXPECT_EQ(count("open"), 0);
 
   write("orvo.exe", "new");
-  run("//ReName_orvo.exe");  // no orvo03.exe yet: the new one is started as it is
+  run("//ReName_orvo.exe");  // no orvo00.exe yet: the new one is started as it is
   EXPECT_TRUE(opened("orvo.exe"));
   EXPECT_TRUE(has("orvo.exe"));
 
   fs::remove(path("ui.log"));
-  fs::copy_file(path("orvo.exe"), path("orvo03.exe"));
-  fs::last_write_time(path("orvo03.exe"), fs::last_write_time(path("orvo.exe")));
+  fs::copy_file(path("orvo.exe"), path("orvo00.exe"));
+  fs::last_write_time(path("orvo00.exe"), fs::last_write_time(path("orvo.exe")));
   run("//ReName_orvo.exe");  // the same program: the copy is dropped
   EXPECT_FALSE(has("orvo.exe"));
-  EXPECT_TRUE(opened("orvo03.exe"));
+  EXPECT_TRUE(opened("orvo00.exe"));
 }
 
 TEST_F(Maintenance, AFailedClinicUpdateOffersARetryInANewRun) {
-  orvoIni("Office=0\r\n");
+  // Office is "0" when c:\orvo.ini does not name it.
   struct Case {
     const char* answers;
     bool retried;
@@ -265,8 +266,7 @@ TEST_F(Maintenance, NoicnameMovesTheLongLinesIntoTheDatedFile) {
   run("//ReName_noicname");
   EXPECT_TRUE(shown(events(), {"msgbox", "ic", "No file: noicname.txt", "ok", "ok"}));
 
-  orvoIni("OfficeCode=3501234567\r\n");
-  const std::string F = "3501234567" + mmdd();
+  const std::string F = "0000000000" + mmdd();  // OfficeCode's default
   const std::string list = big5("A123456789 王小明\r\nshort\r\n12345678901\r\n");
   struct Case {
     const char* answers;
@@ -302,8 +302,7 @@ TEST_F(Maintenance, NoicnameMovesTheLongLinesIntoTheDatedFile) {
 }
 
 TEST_F(Maintenance, NoicnameKeepsTheListWhenTheDatedFileCannotBeWritten) {
-  orvoIni("OfficeCode=3501234567\r\n");
-  fs::create_directories(path("3501234567" + mmdd()));  // a folder where F goes
+  fs::create_directories(path("0000000000" + mmdd()));  // a folder where F goes
   write("noicname.txt", "A123456789 somebody\r\n");
   run("//ReName_noicname");
   EXPECT_TRUE(has("noicname.txt"));
