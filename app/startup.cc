@@ -1,5 +1,9 @@
 #include "app/startup.h"
 
+#include "app/backup.h"
+#include "app/housekeeping.h"
+#include "app/maintenance.h"
+#include "app/netdrive.h"
 #include <string>
 #include <vector>
 
@@ -185,7 +189,7 @@ void Form_Load(Run& run) {
 
   const Verb v = matchVerb(C, run.exeName);
   switch (v) {
-    case Verb::VBbackup: notYetAvailable(run, v);
+    case Verb::VBbackup: cmd_VBbackup(run);
     case Verb::ReName: cmd_ReName(run);
     default: break;
   }
@@ -193,12 +197,12 @@ void Form_Load(Run& run) {
     // The declaration window, without the housekeeping: it is shown once the
     // settings are read (below), since its load needs the institution code.
   } else if (C.empty() || C == "/ReportSample/") {
-    // HOUSEKEEPING: the old files of ic\samsign\, ic\psn\ and backup\ are
-    // deleted here, before the declaration window is shown (below).
+    housekeeping(run);
+    // Then the declaration window.
   }
   switch (v) {
     case Verb::UpdateOnly: updateOnly(run);
-    case Verb::NetworkDrive: notYetAvailable(run, v);
+    case Verb::NetworkDrive: cmd_NetworkDrive(run);
     default: break;
   }
 
@@ -215,6 +219,7 @@ void Form_Load(Run& run) {
     cmd_DataCase(run);
     return;
   }
+  if (runMaintenanceVerb(run, v)) return;
   if (!opensReader(v) && v != Verb::None) notYetAvailable(run, v);
 
   run.lastStatus = 0;

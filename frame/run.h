@@ -19,6 +19,7 @@ class CardLib;
 struct RunSettings {
   std::string workDir;  // the working folder, always ending in "\"
   std::string softAppHttp, softAppUrl, office, officeCode, hospDataType;
+  std::string publicUrl;  // the maker's public web site, for where softAppUrl is not reachable
   int16_t beginLink = 0;  // the setting beginlink: 1 refreshes a card online when needed
 };
 

@@ -19,9 +19,12 @@ std::string readOrvoDent(Run& run, const std::string& key) {
   return std::string();
 }
 
+std::string webRoot(const std::string& server) { return "http://" + server + "/"; }
+
 void readSettings(Run& run) {
   run.settings.softAppHttp = readProfileValue(run, kSection, "SoftAppHttp", kDefaultSoftAppHttp, kOrvoIni);
-  run.settings.softAppUrl = "http://" + run.settings.softAppHttp + "/";
+  run.settings.softAppUrl = webRoot(run.settings.softAppHttp);
+  run.settings.publicUrl = webRoot(readProfileValue(run, kSection, "PublicHttp", kDefaultPublicHttp, kOrvoIni));
 
   const std::string sysIni = run.settings.workDir + kSysIni;
   if (run.disk.exists("drug.exe") && run.disk.exists("6drug")) {

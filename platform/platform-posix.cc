@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +23,8 @@
 #include "platform/platform.h"
 #include "platform/profile.h"
 #include "platform/wildcard.h"
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -45,6 +48,21 @@ fs::path native(const std::string& path) {
     return fs::path(driveRoot()) / drive / rest;
   }
   return fs::path(p);
+}
+
+// Gives `to` the modification time of `from`, as a Windows copy does.
+bool keepTime(const fs::path& from, const fs::path& to) {
+  struct stat st {};
+  if (::stat(from.c_str(), &st) != 0) return false;
+  struct timespec times[2] = {st.st_atim, st.st_mtim};
+  return ::utimensat(AT_FDCWD, to.c_str(), times, 0) == 0;
+}
+
+// A file whose write bits are all clear counts as read-only, as the Windows
+// attribute does, even for a user the system would let write it.
+bool readOnlyFile(const fs::path& p) {
+  struct stat st {};
+  return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0;
 }
 
 DateTime fromTimeT(std::time_t t) {
@@ -159,7 +177,44 @@ class PosixDisk : public Disk {
     std::error_code ec;
     fs::path src = native(from);
     if (!fs::is_regular_file(src, ec)) return false;
-    return fs::copy_file(src, native(to), fs::copy_options::overwrite_existing, ec) && !ec;
+    fs::path dst = native(to);
+    if (!fs::copy_file(src, dst, fs::copy_options::overwrite_existing, ec) || ec) return false;
+    return keepTime(src, dst);
+  }
+  bool replaceWithCopy(const std::string& from, const std::string& to) override {
+    std::error_code ec;
+    fs::path src = native(from), dst = native(to);
+    if (!fs::is_regular_file(src, ec) || fs::is_directory(dst, ec) || readOnlyFile(dst))
+      return false;
+    fs::path tmp = dst;
+    tmp += ".ic-new";
+    if (!fs::copy_file(src, tmp, fs::copy_options::overwrite_existing, ec) || ec ||
+        !keepTime(src, tmp)) {
+      fs::remove(tmp, ec);
+      return false;
+    }
+    fs::rename(tmp, dst, ec);
+    if (ec) {
+      std::error_code ignored;
+      fs::remove(tmp, ignored);
+      return false;
+    }
+    return true;
+  }
+  bool isLink(const std::string& path) override {
+    std::error_code ec;
+    return !path.empty() && fs::is_symlink(native(path), ec);
+  }
+  std::vector<std::string> folders(const std::string& folder) override {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(native(folder), ec), end; !ec && it != end; it.increment(ec)) {
+      std::error_code e2;
+      if (it->is_symlink(e2) || !it->is_directory(e2)) continue;
+      names.push_back(cp950::fromUtf8(it->path().filename().string()));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
   }
   bool rename(const std::string& from, const std::string& to) override {
     std::error_code ec;
@@ -226,6 +281,7 @@ class PosixSystem : public System {
     fs::path self = fs::read_symlink("/proc/self/exe", ec);
     if (ec || self.empty()) self = fs::absolute(argc > 0 ? argv[0] : "ic", ec);
     exeFolder_ = self.parent_path();
+    exePath_ = cp950::fromUtf8(self.string());
     std::string name = self.filename().string();
     if (auto dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.erase(dot);
     exeBase_ = cp950::fromUtf8(name);
@@ -263,15 +319,41 @@ class PosixSystem : public System {
     if (!h) return nullptr;
     return std::make_unique<PosixLibrary>(h);
   }
-  bool shellOpen(const std::string&, const std::string&) override {
-    // No desktop shell here: the console and record screens report the open.
-    return true;
+  bool shellOpen(const std::string& what, const std::string& params) override {
+    // No desktop shell here for documents and web pages (the console and
+    // record screens report the open); a program is started, not waited for.
+    std::error_code ec;
+    fs::path p = native(what);
+    struct stat st {};
+    if (what.empty() || ::stat(p.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        (st.st_mode & 0111) == 0)
+      return true;
+    std::string file = p.has_parent_path() ? p.string() : "./" + p.string();
+    std::vector<std::string> args = {file};
+    std::string cur;
+    for (char c : cp950::toUtf8(params) + " ") {
+      if (c != ' ') {
+        cur += c;
+      } else if (!cur.empty()) {
+        args.push_back(cur);
+        cur.clear();
+      }
+    }
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    return ::posix_spawn(&pid, file.c_str(), nullptr, nullptr, argv.data(), environ) == 0;
   }
   bool activateWindow(const std::string&) override { return false; }
   std::optional<std::string> env(const char* name) override {
     const char* v = std::getenv(name);
     if (!v) return std::nullopt;
     return std::string(v);
+  }
+  std::string exePath() override { return exePath_; }
+  NetDriveResult mapNetworkDrive(const std::string&, const std::string&) override {
+    return {};  // no drive letters here
   }
 
  private:
@@ -280,7 +362,7 @@ class PosixSystem : public System {
     if (file.find_first_of("\\/:") == std::string::npos) return "c:\\windows\\" + file;
     return file;
   }
-  std::string commandLine_, exeBase_;
+  std::string commandLine_, exeBase_, exePath_;
   fs::path exeFolder_;
   PosixDisk disk_;
 };

@@ -2,11 +2,10 @@
 // converted from CP950 (so a Chinese folder name works whatever the system code
 // page), the system clock, the real profile-string functions, and the card
 // library through LoadLibrary. Fixed paths ("c:\orvo.ini") are used as they stand.
-//
-// Still to come: the network-drive mode (WNetAddConnection2A,
-// WNetCancelConnection2A, WNetGetLastErrorA; mpr is already linked).
+// Network drives through WNetAddConnection2A and its companions (mpr).
 #include <windows.h>
 #include <shellapi.h>
+#include <winnetwk.h>
 
 #include <algorithm>
 #include <cstring>
@@ -181,7 +180,49 @@ class WinDisk : public Disk {
   bool copy(const std::string& from, const std::string& to) override {
     DWORD a = attributes(from);
     if (a == INVALID_FILE_ATTRIBUTES || isDir(a) || to.empty()) return false;
+    // CopyFile keeps the modification time.
     return CopyFileW(wide(from).c_str(), wide(to).c_str(), FALSE) != 0;
+  }
+  bool replaceWithCopy(const std::string& from, const std::string& to) override {
+    DWORD a = attributes(from), t = attributes(to);
+    if (a == INVALID_FILE_ATTRIBUTES || isDir(a) || to.empty()) return false;
+    if (t != INVALID_FILE_ATTRIBUTES && (isDir(t) || (t & FILE_ATTRIBUTE_READONLY))) return false;
+    std::wstring tmp = wide(to) + L".ic-new";
+    if (!CopyFileW(wide(from).c_str(), tmp.c_str(), FALSE)) {
+      DeleteFileW(tmp.c_str());
+      return false;
+    }
+    if (!MoveFileExW(tmp.c_str(), wide(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      DeleteFileW(tmp.c_str());
+      return false;
+    }
+    return true;
+  }
+  bool isLink(const std::string& path) override {
+    DWORD a = attributes(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+  }
+  std::vector<std::string> folders(const std::string& folder) override {
+    std::string spec = folder;
+    if (!spec.empty() && spec.back() != '\\' && spec.back() != '/' && spec.back() != ':')
+      spec += '\\';
+    spec += '*';
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(wide(spec).c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+          (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        continue;
+      std::wstring n = fd.cFileName;
+      if (n == L"." || n == L"..") continue;
+      names.push_back(cp950::fromWide(n));
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
   }
   bool rename(const std::string& from, const std::string& to) override {
     if (from.empty() || to.empty()) return false;
@@ -315,6 +356,37 @@ std::string ansiPath(const std::string& cp950Path) {
   return toAnsi(shortName, lossy);
 }
 
+// A text of the system's code page as CP950.
+std::string fromAnsi(const char* text) {
+  int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  if (n <= 1) return {};
+  std::wstring w(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text, -1, w.data(), n);
+  w.resize(static_cast<size_t>(n - 1));
+  return cp950::fromWide(w);
+}
+
+// Why a network call failed: the provider's own text for an extended error,
+// else the system's message for the code; empty when neither has one.
+std::string netFailureText(DWORD code) {
+  if (code == ERROR_EXTENDED_ERROR) {
+    DWORD provCode = 0;
+    char text[512] = {0}, provider[256] = {0};
+    if (WNetGetLastErrorA(&provCode, text, sizeof text, provider, sizeof provider) == NO_ERROR &&
+        text[0])
+      return fromAnsi(text);
+    return {};
+  }
+  wchar_t* buf = nullptr;
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                               FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
+  std::wstring w = n && buf ? std::wstring(buf, n) : std::wstring();
+  if (buf) LocalFree(buf);
+  while (!w.empty() && (w.back() == L'\r' || w.back() == L'\n' || w.back() == L' ')) w.pop_back();
+  return cp950::fromWide(w);
+}
+
 class WinSystem : public System {
  public:
   WinSystem() {
@@ -323,6 +395,7 @@ class WinSystem : public System {
     std::wstring name = self.substr(self.find_last_of(L"\\/") + 1);
     if (size_t dot = name.rfind(L'.'); dot != std::wstring::npos && dot > 0) name.erase(dot);
     exeBase_ = cp950::fromWide(name);
+    exePath_ = cp950::fromWide(self);
   }
   std::string commandLine() override { return commandLine_; }
   std::string exeBaseName() override { return exeBase_; }
@@ -396,9 +469,42 @@ class WinSystem : public System {
     v.resize(size);
     return cp950::fromWide(v);
   }
+  std::string exePath() override { return exePath_; }
+  NetDriveResult mapNetworkDrive(const std::string& local, const std::string& remote) override {
+    NetDriveResult r;
+    r.supported = true;
+    NETRESOURCEA nr{};
+    nr.dwType = RESOURCETYPE_DISK;
+    nr.lpLocalName = const_cast<char*>(local.c_str());
+    nr.lpRemoteName = const_cast<char*>(remote.c_str());
+    // For this logon only: the clinic program maps its drives at every start.
+    DWORD code = WNetAddConnection2A(&nr, nullptr, nullptr, 0);
+    if (code == ERROR_ALREADY_ASSIGNED || code == ERROR_DEVICE_ALREADY_REMEMBERED) {
+      char current[MAX_PATH + 1] = {0};
+      DWORD len = MAX_PATH;
+      // Only a letter that names another share is freed; a local disk is left alone.
+      if (WNetGetConnectionA(local.c_str(), current, &len) == NO_ERROR) {
+        if (lstrcmpiA(current, remote.c_str()) == 0) {
+          code = NO_ERROR;
+        } else {
+          code = WNetCancelConnection2A(local.c_str(), 0, FALSE);
+          if (code == NO_ERROR) {
+            r.replaced = true;
+            code = WNetAddConnection2A(&nr, nullptr, nullptr, 0);
+          }
+        }
+      }
+    }
+    r.ok = code == NO_ERROR;
+    if (!r.ok) {
+      r.code = code;
+      r.text = netFailureText(code);
+    }
+    return r;
+  }
 
  private:
-  std::string commandLine_, exeBase_;
+  std::string commandLine_, exeBase_, exePath_;
 };
 
 }  // namespace

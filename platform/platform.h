@@ -48,7 +48,19 @@ struct Disk {
   // missing and keeping whatever lies beyond the written range.
   virtual bool writeAt(const std::string& path, int64_t offset, const std::string& data) = 0;
   virtual bool append(const std::string& path, const std::string& data) = 0;
+  // Copies a file, replacing the target, and keeps the source's modification
+  // time (as the runtime's FileCopy does: callers compare date-times after it).
   virtual bool copy(const std::string& from, const std::string& to) = 0;
+  // Copies `from` over `to` so that `to` is always whole: the old file or the
+  // new one, never half of it (a temporary file beside `to`, then one rename).
+  // Keeps the time like copy(); refuses a read-only or folder `to`.
+  virtual bool replaceWithCopy(const std::string& from, const std::string& to) {
+    return copy(from, to);
+  }
+  // A symbolic link, junction or other reparse point: never followed to delete.
+  virtual bool isLink(const std::string&) { return false; }
+  // Names of the folders in `folder`, without links, "." and "..".
+  virtual std::vector<std::string> folders(const std::string&) { return {}; }
   // Replaces `to` by `from` in one step where the platform can (temporary files).
   virtual bool rename(const std::string& from, const std::string& to) = 0;
   virtual bool remove(const std::string& path) = 0;
@@ -77,6 +89,15 @@ struct Library {
   virtual void* function(const char* name) = 0;
 };
 
+// What mapping a network drive gave.
+struct NetDriveResult {
+  bool supported = false;  // false: this build cannot map drives
+  bool ok = false;
+  bool replaced = false;   // the letter was taken by another share and was freed first
+  uint32_t code = 0;       // the platform's failure code
+  std::string text;        // the platform's failure text (CP950), empty when it gives none
+};
+
 struct System {
   virtual ~System() = default;
   // The text after the program name, as the clinic program passed it (CP950).
@@ -98,11 +119,17 @@ struct System {
   // Loads the library at exactly that path (program's form, e.g. workDir +
   // libraryFileName("nhi_eiiapi")) and nowhere else. Null when it cannot be loaded.
   virtual std::unique_ptr<Library> loadLibraryFile(const std::string& path) { return nullptr; }
-  // The shell's "open" of a file or web address; false when it failed.
+  // The shell's "open" of a file or web address (a program is started with
+  // the parameters); false when it failed.
   virtual bool shellOpen(const std::string& what, const std::string& params) = 0;
   // Brings a window with that title to the front; false when there is none.
   virtual bool activateWindow(const std::string& title) = 0;
   virtual std::optional<std::string> env(const char* name) = 0;
+  // The full path of the program's own executable.
+  virtual std::string exePath() { return {}; }
+  // Connects the drive letter ("F:") to the share (\\server\path); when the
+  // letter already names another share, that connection is cancelled first.
+  virtual NetDriveResult mapNetworkDrive(const std::string&, const std::string&) { return {}; }
 };
 
 // The file name of a library of that base name on this platform: "X.dll" on

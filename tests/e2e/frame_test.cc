@@ -72,7 +72,9 @@ TEST_F(Frame, TheUpdateOnlyExecutableRefreshesTheCardOnCom3) {
   run("", dir / "prog" / programName("VEXA5xxxxxxx"));
   EXPECT_EQ(journal(), (Lines{"csCloseCom\t=> 4000", "csOpenCom\t2\t=> 0", "csUpdateHCContents\t=> 0",
                               "csCloseCom\t=> 0"}));
-  EXPECT_EQ(eventLines(), (Lines{"message\t健保IC卡卡片內容更新中", "waiting\t  內容更新 完成", "exit"}));
+  // The empty command line's housekeeping comes first.
+  EXPECT_EQ(eventLines(), (Lines{"waiting\tdata fresh", "close-waiting", "message\t健保IC卡卡片內容更新中",
+                                 "waiting\t  內容更新 完成", "exit"}));
 }
 
 TEST_F(Frame, TheUpdateOnlyExecutableReportsAFailure) {

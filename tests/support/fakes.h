@@ -74,6 +74,7 @@ struct FakeDisk : Disk {
   bool copy(const std::string& a, const std::string& b) override {
     if (!files.count(a) || !folderOk(b)) return false;
     files[b] = files[a];
+    if (times.count(a)) times[b] = times[a];  // a copy keeps the time
     return true;
   }
   bool rename(const std::string& a, const std::string& b) override {
