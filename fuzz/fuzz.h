@@ -117,6 +117,11 @@ struct FuzzRun {
     disk.folders = {"w:\\ic", "w:\\ic\\data", "w:\\ic\\samsign"};
   }
   std::string& file(const std::string& name) { return disk.files["w:\\" + name]; }
+  // Whatever the input named, every file of the run lies in the working folder.
+  void checkStaysHome() const {
+    for (const auto& [path, bytes] : disk.files)
+      check(path.rfind("w:\\", 0) == 0 && path.find("..") == std::string::npos);
+  }
 };
 
 // Runs a verb or procedure to its end: ending the run is one of its ways out.

@@ -9,6 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::FuzzRun f;
     f.file("icTreat.txt") = text;
     fuzz::toEnd([&] { verb(f.run); });
+    f.checkStaysHome();
   }
   preventCategoryText(text);
   for (size_t width : {1, 3, 121}) fuzz::check(wholeCharField(text, width).size() == width);

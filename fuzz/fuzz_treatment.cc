@@ -13,11 +13,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     f.file("ic\\dataZ2");  // an empty treatment store, so the log is stored
     f.file("ic\\dataZ2.ind");
     fuzz::toEnd([&] { hisWriteTreatment(f.run, in[0]); });
+    f.checkStaysHome();
   }
   {
     fuzz::FuzzRun f;
     f.file("icTreat.txt") = in[1];
     fuzz::toEnd([&] { cmd_hisWriteTreatmentCode(f.run); });
+    f.checkStaysHome();
   }
   return 0;
 }

@@ -15,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string monthly = std::string(kArchivePrefix) + "12.115";  // the fake clock's month
   if (!in[2].empty()) f.file(monthly) = in[2];
   fuzz::toEnd([&] { cmd_UpLoadData(f.run); });
+  f.checkStaysHome();
 
   const std::string after = f.file(monthly);
   fuzz::check(after.compare(0, in[2].size(), in[2]) == 0);

@@ -12,6 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   f.file(kUploadXml) = "<xml/>";
   if (!in[1].empty()) f.file(kUploadRegister) = in[1];
   fuzz::toEnd([&] { cmd_UpLoadData(f.run); });
+  f.checkStaysHome();
 
   const std::string after = f.file(kUploadRegister);
   const size_t at = static_cast<size_t>(nextSlotOffset(static_cast<int64_t>(in[1].size()), reg::kLineSize));

@@ -10,5 +10,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   f.run.C = "/WriteF2" + in[0];
   f.file("WriteF2.txt") = in[1];
   fuzz::toEnd([&] { cmd_WriteF2(f.run); });
+  f.checkStaysHome();
   return 0;
 }
