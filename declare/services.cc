@@ -95,8 +95,7 @@ class Lib {
 
 class RealServices : public DeclareServices {
  public:
-  RealServices(System& sys, Disk& disk, std::string workDir)
-      : sys_(sys), disk_(disk), workDir_(std::move(workDir)) {}
+  RealServices(System& sys, std::string workDir) : sys_(sys), workDir_(std::move(workDir)) {}
 
   int PEA_web_login(const std::string& server, int port, const std::string& system,
                     std::string& institution, const std::string& password) override {
@@ -221,7 +220,6 @@ class RealServices : public DeclareServices {
   }
 
   System& sys_;
-  Disk& disk_;
   std::string workDir_;
   Lib pea_{"PEAT1511B01"}, nhi_{"nhi_eiiapi"};
   std::string missing_;
@@ -235,7 +233,7 @@ std::string missingText(const std::string& library, const std::string& function)
   return t;
 }
 
-std::unique_ptr<DeclareServices> makeDeclareServices(System& sys, Disk& disk,
+std::unique_ptr<DeclareServices> makeDeclareServices(System& sys, Disk&,
                                                      const std::string& workDir) {
-  return std::make_unique<RealServices>(sys, disk, workDir);
+  return std::make_unique<RealServices>(sys, workDir);
 }
