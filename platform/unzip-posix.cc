@@ -48,12 +48,12 @@ const Zip& libzip() {
       fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(h, name));
       return fn != nullptr;
     };
-    r.ok = get(r.discard, "zip_discard") & get(r.error_fini, "zip_error_fini") &
-           get(r.error_init_with_code, "zip_error_init_with_code") &
-           get(r.error_strerror, "zip_error_strerror") & get(r.fclose, "zip_fclose") &
-           get(r.file_strerror, "zip_file_strerror") & get(r.fopen_index, "zip_fopen_index") &
-           get(r.fread, "zip_fread") & get(r.get_name, "zip_get_name") &
-           get(r.get_num_entries, "zip_get_num_entries") & get(r.open, "zip_open") &
+    r.ok = get(r.discard, "zip_discard") && get(r.error_fini, "zip_error_fini") &&
+           get(r.error_init_with_code, "zip_error_init_with_code") &&
+           get(r.error_strerror, "zip_error_strerror") && get(r.fclose, "zip_fclose") &&
+           get(r.file_strerror, "zip_file_strerror") && get(r.fopen_index, "zip_fopen_index") &&
+           get(r.fread, "zip_fread") && get(r.get_name, "zip_get_name") &&
+           get(r.get_num_entries, "zip_get_num_entries") && get(r.open, "zip_open") &&
            get(r.strerror, "zip_strerror");
     return r;
   }();
