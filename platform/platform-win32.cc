@@ -204,25 +204,11 @@ class WinDisk : public Disk {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
   }
   std::vector<std::string> folders(const std::string& folder) override {
-    std::string spec = folder;
-    if (!spec.empty() && spec.back() != '\\' && spec.back() != '/' && spec.back() != ':')
-      spec += '\\';
-    spec += '*';
-    std::vector<std::string> names;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW(wide(spec).c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do {
-      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-          (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        continue;
-      std::wstring n = fd.cFileName;
-      if (n == L"." || n == L"..") continue;
-      names.push_back(cp950::fromWide(n));
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-    std::sort(names.begin(), names.end());
-    return names;
+    // Real folders only: a link's target may lie anywhere.
+    return entries(folder, [](const WIN32_FIND_DATAW& fd, const std::string& name) {
+      return (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+             !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && name != "." && name != "..";
+    });
   }
   bool rename(const std::string& from, const std::string& to) override {
     if (from.empty() || to.empty()) return false;
@@ -239,6 +225,15 @@ class WinDisk : public Disk {
     return !path.empty() && CreateDirectoryW(wide(path).c_str(), nullptr) != 0;
   }
   std::vector<std::string> list(const std::string& folder, const std::string& pattern) override {
+    return entries(folder, [&](const WIN32_FIND_DATAW& fd, const std::string& name) {
+      return !(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && matchesPattern(name, pattern);
+    });
+  }
+
+ private:
+  // The sorted names of the folder's entries that `keep` accepts.
+  template <class Keep>
+  static std::vector<std::string> entries(const std::string& folder, Keep keep) {
     std::string spec = folder;
     if (!spec.empty() && spec.back() != '\\' && spec.back() != '/' && spec.back() != ':')
       spec += '\\';
@@ -248,9 +243,8 @@ class WinDisk : public Disk {
     HANDLE h = FindFirstFileW(wide(spec).c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) return names;
     do {
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
       std::string name = cp950::fromWide(fd.cFileName);
-      if (matchesPattern(name, pattern)) names.push_back(name);
+      if (keep(fd, name)) names.push_back(std::move(name));
     } while (FindNextFileW(h, &fd));
     FindClose(h);
     std::sort(names.begin(), names.end());

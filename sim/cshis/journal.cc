@@ -18,7 +18,6 @@ std::string_view argumentBytes(const char* text) {
 }  // namespace sim
 
 namespace sim::journal {
-namespace {
 
 std::string escape(std::string_view s) {
   std::string out;
@@ -34,8 +33,6 @@ std::string escape(std::string_view s) {
   }
   return out;
 }
-
-}  // namespace
 
 std::string text(const char* cp950) {
   if (!cp950) return "(null)";

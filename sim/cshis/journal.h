@@ -18,6 +18,9 @@ std::string_view argumentBytes(const char* text);
 
 namespace sim::journal {
 
+// Tab, CR, LF and backslash written \t, \r, \n, \\ (the journal's field rule).
+std::string escape(std::string_view s);
+
 // A text argument: its CP950 bytes up to the NUL as UTF-8, with tab, CR, LF
 // and backslash written \t, \r, \n, \\; "(null)" for a null pointer.
 std::string text(const char* cp950);

@@ -23,21 +23,6 @@ std::string absolute(const std::string& path) {
   return host::isAbsolute(path) ? path : host::currentFolder() + path;
 }
 
-std::string escape(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (char c : s) {
-    switch (c) {
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      case '\\': out += "\\\\"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
 bool isLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
 // A Gregorian yyyyMMdd that names a real day.
@@ -234,7 +219,7 @@ bool writeBytes(const char* path, std::string_view bytes) {
 
 std::string journalText(const char* cp950) {
   if (!cp950) return "(null)";
-  return escape(cp950::toUtf8(argument(cp950, 1 << 16)));
+  return sim::journal::escape(cp950::toUtf8(argument(cp950, 1 << 16)));
 }
 
 std::string journalNumber(long value) { return std::to_string(value); }
@@ -247,7 +232,7 @@ std::string journalParams(const std::vector<std::string>& lines) {
     if (i) joined += '\n';
     joined += lines[i];
   }
-  return "params=" + escape(joined);
+  return "params=" + sim::journal::escape(joined);
 }
 
 void journalCall(std::string_view function, const std::vector<std::string>& args, int code,

@@ -3,34 +3,13 @@
 #include <climits>
 #include <cstdint>
 
+#include "sim/cshis/jsondoc.h"
+
 namespace declsim {
 
 using nlohmann::json;
 
 namespace {
-
-// Dumping and destroying a document recurse: a file nested deeper than any
-// state needs is refused before it is parsed.
-constexpr int kMaxDepth = 32;
-
-bool tooDeep(std::string_view text) {
-  int depth = 0;
-  bool inString = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (inString) {
-      if (c == '\\') ++i;
-      else if (c == '"') inString = false;
-    } else if (c == '"') {
-      inString = true;
-    } else if (c == '[' || c == '{') {
-      if (++depth > kMaxDepth) return true;
-    } else if (c == ']' || c == '}') {
-      --depth;
-    }
-  }
-  return false;
-}
 
 bool allDigits(std::string_view s) {
   for (char c : s)
@@ -189,19 +168,7 @@ struct Parser {
 }  // namespace
 
 std::optional<State> parseState(std::string_view text, json& doc, std::string& error) {
-  if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) {
-    error = "empty";
-    return std::nullopt;
-  }
-  if (tooDeep(text)) {
-    error = "nested deeper than " + std::to_string(kMaxDepth) + " levels";
-    return std::nullopt;
-  }
-  doc = json::parse(text, nullptr, /*allow_exceptions=*/false);
-  if (doc.is_discarded()) {
-    error = "not valid JSON";
-    return std::nullopt;
-  }
+  if (!sim::readJsonDocument(text, doc, error)) return std::nullopt;
   State s;
   Parser p;
   if (!p.state(doc, s)) {
