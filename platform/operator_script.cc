@@ -1,8 +1,11 @@
 #include "platform/operator_script.h"
 
-#include <cstdio>
+#include <cstdint>
+#include <memory>
+#include <optional>
 
 #include "platform/cp950.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -144,18 +147,16 @@ OperatorScript loadOperatorScript(const std::string& path) {
   if (path.empty()) return none;
   OperatorScript refused;
   refused.given = true;
-  bool ignored = true;
-  refused.refused = cleanUtf8(path, ignored);
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return refused;
+  // The name is the program's CP950 text (as the environment gives it); the
+  // event log is UTF-8. Opened through the disk, like every other file, so that
+  // a Chinese name opens on both platforms.
+  refused.refused = cp950::toUtf8(path);
+  std::unique_ptr<Disk> disk = makeRealDisk();
+  const std::optional<int64_t> size = disk->length(path);
   std::string text;
-  char buf[8192];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0 && text.size() <= kMaxScriptBytes)
-    text.append(buf, n);
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed || text.size() > kMaxScriptBytes) return refused;
+  if (!size || *size > static_cast<int64_t>(kMaxScriptBytes) || !disk->read(path, text) ||
+      text.size() > kMaxScriptBytes)
+    return refused;
   return parseOperatorScript(text);
 }
 

@@ -2,7 +2,6 @@
 // one UTF-8 line of the event log, fields separated by a tab, message boxes
 // answered from IC_UI_ANSWERS and then by their default button.
 #include <cctype>
-#include <cstdio>
 #include <sstream>
 #include <utility>
 
@@ -177,11 +176,11 @@ class RecordScreen : public Screen {
       line += f;
     }
     line += '\n';
-    if (FILE* f = std::fopen(path_.c_str(), "ab")) {
-      std::fwrite(line.data(), 1, line.size(), f);
-      std::fclose(f);
-    }
+    disk_->append(path_, line);
   }
+  // Through the disk, so that a log name outside the ANSI code page opens on
+  // Windows too; the screen's own, as it outlives the run's.
+  std::unique_ptr<Disk> disk_ = makeRealDisk();
   std::string path_;
   OperatorScript script_;
   size_t played_ = 0;

@@ -10,6 +10,7 @@
 
 #include "platform/cp950.h"
 #include "platform/form.h"
+#include "platform/platform.h"
 #include "platform/screen.h"
 #include "tests/support/fakes.h"
 
@@ -152,9 +153,14 @@ TEST_F(RecordForm, WithoutAScriptTheWindowClosesAtOnce) {
 }
 
 TEST_F(RecordForm, TheScriptIsTheFileIcUiOperatorNames) {
-  const std::string script = (root_ / "operator.txt").string();
-  std::ofstream(script, std::ios::binary) << "# log in\r\nclick Command2\r\n";
-  sys_.envs = {{"IC_UI", "record"}, {"IC_UI_LOG", log_}, {"IC_UI_OPERATOR", script}};
+  // Names are the program's CP950 text, here with a Chinese folder: the script
+  // and the log are opened through the disk, as every other file is.
+  std::unique_ptr<Disk> disk = makeRealDisk();
+  const std::string folder = root_.string() + "/" + b5("操作員");
+  ASSERT_TRUE(disk->makeFolder(folder));
+  const std::string script = folder + "/operator.txt", log = folder + "/ui.log";
+  ASSERT_TRUE(disk->write(script, "# log in\r\nclick Command2\r\n"));
+  sys_.envs = {{"IC_UI", "record"}, {"IC_UI_LOG", log}, {"IC_UI_OPERATOR", script}};
   auto s = makeScreen(sys_, root_.string());
   EXPECT_EQ(s->formNext(form_).kind, FormAction::Kind::Click);
   EXPECT_EQ(s->formNext(form_).kind, FormAction::Kind::Close);
@@ -163,8 +169,11 @@ TEST_F(RecordForm, TheScriptIsTheFileIcUiOperatorNames) {
   s = makeScreen(sys_, root_.string());
   EXPECT_EQ(s->formNext(form_).kind, FormAction::Kind::Close);
   std::string named;
-  for (char c : script + ".missing") named += c == '\\' ? std::string("\\\\") : std::string(1, c);
-  EXPECT_EQ(log().back(), "ignored\t" + named + "\tunknown");
+  for (char c : cp950::toUtf8(script + ".missing"))
+    named += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  std::string text;
+  ASSERT_TRUE(disk->read(log, text));
+  EXPECT_EQ(text.substr(text.rfind('\n', text.size() - 2) + 1), "ignored\t" + named + "\tunknown\n");
 }
 
 }  // namespace
