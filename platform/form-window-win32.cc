@@ -119,7 +119,7 @@ void FormWindow::create(const Form& form, HFONT font) {
       case ControlKind::List:
         cls = L"LISTBOX";
         sx = WS_EX_CLIENTEDGE;
-        s |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
+        s |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_USETABSTOPS | WS_VSCROLL | WS_TABSTOP;
         break;
       case ControlKind::Frame: s |= BS_GROUPBOX | WS_CLIPSIBLINGS; break;
     }

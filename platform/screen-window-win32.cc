@@ -269,7 +269,7 @@ class WindowScreen : public Screen {
     if (f.kind == Kind::Main) {
       f.list = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT |
-                                   LBS_NOTIFY,
+                                   LBS_USETABSTOPS | LBS_NOTIFY,
                                px(kListLeft, dpiX_), px(kListTop, dpiY_), 0, 0, f.hwnd,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), inst,
                                nullptr);
