@@ -1,5 +1,8 @@
 #include "jsondoc.h"
 
+#include <climits>
+#include <cstdint>
+
 namespace sim {
 
 namespace {
@@ -40,6 +43,75 @@ bool readJsonDocument(std::string_view text, nlohmann::json& doc, std::string& e
     return false;
   }
   return true;
+}
+
+bool JsonReader::fail(const std::string& at, const char* what) {
+  if (error.empty()) error = at + ": " + what;
+  return false;
+}
+
+const nlohmann::json* JsonReader::find(const json& obj, const char* key) {
+  auto it = obj.find(key);
+  return it == obj.end() || it->is_null() ? nullptr : &*it;
+}
+
+bool JsonReader::text(const json& obj, const char* key, const std::string& at, std::string& out) {
+  const json* v = find(obj, key);
+  if (!v) return true;
+  if (!v->is_string()) return fail(at + key, "expected text");
+  out = v->get<std::string>();
+  return true;
+}
+
+bool JsonReader::text(const json& obj, const char* key, const std::string& at,
+                      std::optional<std::string>& out) {
+  std::string s;
+  if (!find(obj, key)) return true;
+  if (!text(obj, key, at, s)) return false;
+  out = std::move(s);
+  return true;
+}
+
+bool JsonReader::integer(const json& obj, const char* key, const std::string& at, int& out) {
+  const json* v = find(obj, key);
+  if (!v) return true;
+  if (!v->is_number_integer()) return fail(at + key, "expected a whole number");
+  if (v->is_number_unsigned() ? v->get<uint64_t>() > static_cast<uint64_t>(INT_MAX)
+                              : v->get<int64_t>() < INT_MIN || v->get<int64_t>() > INT_MAX)
+    return fail(at + key, "number out of range");
+  out = static_cast<int>(v->get<int64_t>());
+  return true;
+}
+
+bool JsonReader::boolean(const json& obj, const char* key, const std::string& at, bool& out) {
+  const json* v = find(obj, key);
+  if (!v) return true;
+  if (!v->is_boolean()) return fail(at + key, "expected true or false");
+  out = v->get<bool>();
+  return true;
+}
+
+bool JsonReader::texts(const json& obj, const char* key, const std::string& at,
+                       std::vector<std::string>& out) {
+  const json* v = find(obj, key);
+  if (!v) return true;
+  if (!v->is_array()) return fail(at + key, "expected a list of texts");
+  for (size_t i = 0; i < v->size(); ++i) {
+    const json& e = (*v)[i];
+    if (!e.is_string()) return fail(at + key + "[" + std::to_string(i) + "]", "expected text");
+    out.push_back(e.get<std::string>());
+  }
+  return true;
+}
+
+const nlohmann::json* JsonReader::object(const json& obj, const char* key,
+                                         const std::string& at) {
+  const json* v = find(obj, key);
+  if (v && !v->is_object()) {
+    fail(at + key, "expected an object");
+    return nullptr;
+  }
+  return v;
 }
 
 }  // namespace sim

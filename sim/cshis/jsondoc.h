@@ -4,8 +4,10 @@
 // with a reason, never thrown.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -15,5 +17,26 @@ inline constexpr int kMaxStateDepth = 32;
 
 // True when `doc` holds the document; otherwise `error` says why.
 bool readJsonDocument(std::string_view text, nlohmann::json& doc, std::string& error);
+
+// Reads typed values out of a state document, remembering the first problem
+// with its place ("cards[0].status: expected a whole number"). A key that is
+// absent or null leaves the value as it was and is no problem; each simulator's
+// reader derives from this one and adds what its state has.
+struct JsonReader {
+  using json = nlohmann::json;
+  std::string error;
+
+  bool fail(const std::string& at, const char* what);
+  static const json* find(const json& obj, const char* key);
+  bool text(const json& obj, const char* key, const std::string& at, std::string& out);
+  bool text(const json& obj, const char* key, const std::string& at,
+            std::optional<std::string>& out);
+  bool integer(const json& obj, const char* key, const std::string& at, int& out);
+  bool boolean(const json& obj, const char* key, const std::string& at, bool& out);
+  bool texts(const json& obj, const char* key, const std::string& at,
+             std::vector<std::string>& out);
+  // An object, or nothing when absent or null.
+  const json* object(const json& obj, const char* key, const std::string& at);
+};
 
 }  // namespace sim

@@ -1,7 +1,5 @@
 #include "state.h"
 
-#include <climits>
-
 #include "jsondoc.h"
 
 namespace sim {
@@ -23,70 +21,9 @@ const Section kSections[10] = {
 
 namespace {
 
-// Reads typed values out of the document, remembering the first problem.
-struct Parser {
-  std::string error;
-
-  bool fail(const std::string& at, const char* what) {
-    if (error.empty()) error = at + ": " + what;
-    return false;
-  }
-  static const json* find(const json& obj, const char* key) {
-    auto it = obj.find(key);
-    return it == obj.end() || it->is_null() ? nullptr : &*it;
-  }
-  bool text(const json& obj, const char* key, const std::string& at, std::string& out) {
-    const json* v = find(obj, key);
-    if (!v) return true;
-    if (!v->is_string()) return fail(at + key, "expected text");
-    out = v->get<std::string>();
-    return true;
-  }
-  bool text(const json& obj, const char* key, const std::string& at, std::optional<std::string>& out) {
-    std::string s;
-    if (!find(obj, key)) return true;
-    if (!text(obj, key, at, s)) return false;
-    out = std::move(s);
-    return true;
-  }
-  bool integer(const json& obj, const char* key, const std::string& at, int& out) {
-    const json* v = find(obj, key);
-    if (!v) return true;
-    if (!v->is_number_integer()) return fail(at + key, "expected a whole number");
-    if (v->is_number_unsigned() ? v->get<uint64_t>() > static_cast<uint64_t>(INT_MAX)
-                                : v->get<int64_t>() < INT_MIN || v->get<int64_t>() > INT_MAX)
-      return fail(at + key, "number out of range");
-    out = static_cast<int>(v->get<int64_t>());
-    return true;
-  }
-  bool boolean(const json& obj, const char* key, const std::string& at, bool& out) {
-    const json* v = find(obj, key);
-    if (!v) return true;
-    if (!v->is_boolean()) return fail(at + key, "expected true or false");
-    out = v->get<bool>();
-    return true;
-  }
-  bool texts(const json& obj, const char* key, const std::string& at, std::vector<std::string>& out) {
-    const json* v = find(obj, key);
-    if (!v) return true;
-    if (!v->is_array()) return fail(at + key, "expected a list of texts");
-    for (size_t i = 0; i < v->size(); ++i) {
-      const json& e = (*v)[i];
-      if (!e.is_string()) return fail(at + key + "[" + std::to_string(i) + "]", "expected text");
-      out.push_back(e.get<std::string>());
-    }
-    return true;
-  }
-  // An object, or nothing when absent or null.
-  const json* object(const json& obj, const char* key, const std::string& at) {
-    const json* v = find(obj, key);
-    if (v && !v->is_object()) {
-      fail(at + key, "expected an object");
-      return nullptr;
-    }
-    return v;
-  }
-
+// The card simulator's state: the typed reading shared by the simulators,
+// and its cards.
+struct Parser : JsonReader {
   bool sam(const json& o, const std::string& at, Sam& s) {
     return integer(o, "status", at, s.status) && text(o, "institution", at, s.institution) &&
            text(o, "samId", at, s.samId);

@@ -1,8 +1,5 @@
 #include "sim/declare/state.h"
 
-#include <climits>
-#include <cstdint>
-
 #include "sim/cshis/jsondoc.h"
 
 namespace declsim {
@@ -17,62 +14,9 @@ bool allDigits(std::string_view s) {
   return true;
 }
 
-// Reads typed values out of the document, remembering the first problem.
-struct Parser {
-  std::string error;
-
-  bool fail(const std::string& at, const char* what) {
-    if (error.empty()) error = at + ": " + what;
-    return false;
-  }
-  static const json* find(const json& obj, const char* key) {
-    auto it = obj.find(key);
-    return it == obj.end() || it->is_null() ? nullptr : &*it;
-  }
-  bool text(const json& obj, const char* key, const std::string& at, std::string& out) {
-    const json* v = find(obj, key);
-    if (!v) return true;
-    if (!v->is_string()) return fail(at + key, "expected text");
-    out = v->get<std::string>();
-    return true;
-  }
-  bool text(const json& obj, const char* key, const std::string& at,
-            std::optional<std::string>& out) {
-    if (!find(obj, key)) return true;
-    std::string s;
-    if (!text(obj, key, at, s)) return false;
-    out = std::move(s);
-    return true;
-  }
-  bool integer(const json& obj, const char* key, const std::string& at, int& out) {
-    const json* v = find(obj, key);
-    if (!v) return true;
-    if (!v->is_number_integer()) return fail(at + key, "expected a whole number");
-    if (v->is_number_unsigned() ? v->get<uint64_t>() > static_cast<uint64_t>(INT_MAX)
-                                : v->get<int64_t>() < INT_MIN || v->get<int64_t>() > INT_MAX)
-      return fail(at + key, "number out of range");
-    out = static_cast<int>(v->get<int64_t>());
-    return true;
-  }
-  bool boolean(const json& obj, const char* key, const std::string& at, bool& out) {
-    const json* v = find(obj, key);
-    if (!v) return true;
-    if (!v->is_boolean()) return fail(at + key, "expected true or false");
-    out = v->get<bool>();
-    return true;
-  }
-  bool texts(const json& obj, const char* key, const std::string& at,
-             std::vector<std::string>& out) {
-    const json* v = find(obj, key);
-    if (!v) return true;
-    if (!v->is_array()) return fail(at + key, "expected a list of texts");
-    for (size_t i = 0; i < v->size(); ++i) {
-      if (!(*v)[i].is_string())
-        return fail(at + key + "[" + std::to_string(i) + "]", "expected text");
-      out.push_back((*v)[i].get<std::string>());
-    }
-    return true;
-  }
+// The declaration service's state: the typed reading shared by the
+// simulators, and its uploads, receipts and files.
+struct Parser : sim::JsonReader {
   // An object of texts (file name to text).
   bool textMap(const json& obj, const char* key, const std::string& at,
                std::map<std::string, std::string>& out) {
