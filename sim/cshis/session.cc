@@ -1,9 +1,9 @@
 #include "session.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
+#include "faults.h"
 #include "host.h"
 #include "record.h"
 
@@ -85,28 +85,11 @@ void Session::close() {
 }
 
 std::optional<int> Session::takeFault(std::string_view call) {
-  std::optional<int> hit;
   bool changed = false;
-  for (Fault& f : state_.faults) {
-    if (f.call != call || (f.times && *f.times <= 0)) continue;
-    // Every fault of the call sees the call: its skip count moves on even
-    // when an earlier fault answers.
-    if (f.after > 0) {
-      --f.after;
-      changed = true;
-    } else if (!hit) {
-      hit = f.code;
-      if (f.times) {
-        --*f.times;
-        changed = true;
-      }
-    }
-  }
-  size_t before = state_.faults.size();
-  std::erase_if(state_.faults,
-                [&](const Fault& f) { return f.call == call && f.times && *f.times <= 0; });
-  if (changed || state_.faults.size() != before) save();
-  return hit;
+  std::optional<Fault> hit = sim::takeFault(state_.faults, call, changed);
+  if (changed) save();
+  if (!hit) return std::nullopt;
+  return hit->code;
 }
 
 void Session::save() {

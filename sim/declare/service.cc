@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/cp950.h"
+#include "sim/cshis/faults.h"
 #include "sim/cshis/host.h"
 #include "sim/cshis/journal.h"
 
@@ -81,28 +82,9 @@ bool Store::load(std::string& error) {
 }
 
 std::optional<Fault> Store::takeFault(std::string_view call, std::string& note) {
-  std::optional<Fault> hit;
   bool changed = false;
-  for (Fault& f : state_.faults) {
-    if (f.call != call || (f.times && *f.times <= 0)) continue;
-    // Every fault of the call sees the call: its skip count moves on even
-    // when an earlier fault answers.
-    if (f.after > 0) {
-      --f.after;
-      changed = true;
-    } else if (!hit) {
-      hit = f;
-      if (f.times) {
-        --*f.times;
-        changed = true;
-      }
-    }
-  }
-  size_t before = state_.faults.size();
-  std::erase_if(state_.faults,
-                [&](const Fault& f) { return f.call == call && f.times && *f.times <= 0; });
-  if ((changed || state_.faults.size() != before) && !save())
-    note = "state not saved to " + paths_.state;
+  std::optional<Fault> hit = sim::takeFault(state_.faults, call, changed);
+  if (changed && !save()) note = "state not saved to " + paths_.state;
   return hit;
 }
 
