@@ -184,24 +184,14 @@ Form backupForm(const std::string& dataFolder, const std::string& target) {
   f.width = 6600;
   f.height = 5400;
   f.topmost = true;
-  auto add = [&](const char* name, ControlKind kind, const std::string& text, int l, int t, int w, int h) {
-    Control c;
-    c.name = name;
-    c.kind = kind;
-    c.text = text;
-    c.left = l;
-    c.top = t;
-    c.width = w;
-    c.height = h;
-    f.controls.push_back(c);
-  };
-  add("Label3", ControlKind::Label, b5("資料目錄: ") + dataFolder, 120, 120, 6360, 300);
-  add("Label1", ControlKind::Label, b5("備份目錄:"), 120, 560, 1000, 300);
-  add("Text1", ControlKind::Text, target, 1140, 500, 5340, 360);
-  add("Command1", ControlKind::Button, b5("開始備份"), 120, 1000, 1500, 420);
-  add("Command2", ControlKind::Button, b5("結束"), 4980, 1000, 1500, 420);
-  add("Label2", ControlKind::Label, "", 120, 1560, 6360, 300);
-  add("List1", ControlKind::List, "", 120, 1920, 6360, 3300);
+
+  f.add("Label3", ControlKind::Label, b5("資料目錄: ") + dataFolder, 120, 120, 6360, 300);
+  f.add("Label1", ControlKind::Label, b5("備份目錄:"), 120, 560, 1000, 300);
+  f.add("Text1", ControlKind::Text, target, 1140, 500, 5340, 360);
+  f.add("Command1", ControlKind::Button, b5("開始備份"), 120, 1000, 1500, 420);
+  f.add("Command2", ControlKind::Button, b5("結束"), 4980, 1000, 1500, 420);
+  f.add("Label2", ControlKind::Label, "", 120, 1560, 6360, 300);
+  f.add("List1", ControlKind::List, "", 120, 1920, 6360, 3300);
   return f;
 }
 

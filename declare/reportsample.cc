@@ -16,20 +16,6 @@ constexpr const char* kReportType = "reportType";
 constexpr const char* kReportCode = "reportcode";
 constexpr const char* kIC4COM = "IC4COM";
 
-Control ctl(const char* name, ControlKind kind, const std::string& text, int left, int top,
-            int width, int height, bool enabled = true) {
-  Control c;
-  c.name = name;
-  c.kind = kind;
-  c.text = text;
-  c.left = left;
-  c.top = top;
-  c.width = width;
-  c.height = height;
-  c.enabled = enabled;
-  return c;
-}
-
 // The three web links of Combo1, in the order of its entries.
 std::vector<std::string> webLinks(const DeclareAddresses& a) {
   return {b5("網路申報 網站 ") + a.declareWeb, b5("軟體公司 網站 ") + a.makerUrl,
@@ -58,36 +44,34 @@ Form reportSampleForm() {
   f.width = 9120;
   f.height = 6000;
   using K = ControlKind;
-  auto& c = f.controls;
   // The login row.
-  c.push_back(ctl("Label2", K::Label, b5("密碼"), 120, 180, 600, 300));
-  c.push_back(ctl("txtPwd", K::Password, "", 720, 120, 1800, 360));
-  c.push_back(ctl("Command2", K::Button, b5("登入"), 2640, 120, 1000, 360));
-  c.push_back(ctl("Command15", K::Button, "COM:", 3760, 120, 800, 360));
-  c.push_back(ctl("Text1", K::Text, "1", 4600, 120, 480, 360));
-  c.push_back(ctl("Combo1", K::Combo, b5("網站 連結"), 5280, 120, 3720, 360));
+  f.add("Label2", K::Label, b5("密碼"), 120, 180, 600, 300);
+  f.add("txtPwd", K::Password, "", 720, 120, 1800, 360);
+  f.add("Command2", K::Button, b5("登入"), 2640, 120, 1000, 360);
+  f.add("Command15", K::Button, "COM:", 3760, 120, 800, 360);
+  f.add("Text1", K::Text, "1", 4600, 120, 480, 360);
+  f.add("Combo1", K::Combo, b5("網站 連結"), 5280, 120, 3720, 360);
   // The uploads and the choices.
-  c.push_back(ctl("Upload", K::Button, "Upload", 120, 600, 2400, 480, false));
-  c.push_back(ctl("Uploadheafa", K::Button, b5("健檢"), 2640, 600, 1000, 480));
-  c.back().visible = false;
-  c.push_back(ctl("Check1", K::Check, b5("壓縮"), 3760, 690, 900, 300));
-  c.push_back(ctl("Check2", K::Check, b5("預檢"), 4740, 690, 900, 300));
-  c.push_back(ctl("Check3", K::Check, b5("藥局"), 5720, 690, 900, 300));
-  c.push_back(ctl("Command1", K::Button, b5("關閉"), 8000, 600, 1000, 480));
+  f.add("Upload", K::Button, "Upload", 120, 600, 2400, 480).enabled = false;
+  f.add("Uploadheafa", K::Button, b5("健檢"), 2640, 600, 1000, 480).visible = false;
+  f.add("Check1", K::Check, b5("壓縮"), 3760, 690, 900, 300);
+  f.add("Check2", K::Check, b5("預檢"), 4740, 690, 900, 300);
+  f.add("Check3", K::Check, b5("藥局"), 5720, 690, 900, 300);
+  f.add("Command1", K::Button, b5("關閉"), 8000, 600, 1000, 480);
   // The web service.
-  c.push_back(ctl("Command3", K::Button, b5("下載總表"), 120, 1200, 1360, 420, false));
-  c.push_back(ctl("Command4", K::Button, b5("申報流程"), 1600, 1200, 1360, 420, false));
-  c.push_back(ctl("Command5", K::Button, b5("收件狀況"), 3080, 1200, 1360, 420, false));
-  c.push_back(ctl("Command6", K::Button, b5("申報檔案"), 4560, 1200, 1360, 420, false));
-  c.push_back(ctl("Command7", K::Button, b5("下載"), 6040, 1200, 1360, 420, false));
-  c.push_back(ctl("Delete", K::Button, b5("刪除"), 7520, 1200, 1480, 420, false));
+  f.add("Command3", K::Button, b5("下載總表"), 120, 1200, 1360, 420).enabled = false;
+  f.add("Command4", K::Button, b5("申報流程"), 1600, 1200, 1360, 420).enabled = false;
+  f.add("Command5", K::Button, b5("收件狀況"), 3080, 1200, 1360, 420).enabled = false;
+  f.add("Command6", K::Button, b5("申報檔案"), 4560, 1200, 1360, 420).enabled = false;
+  f.add("Command7", K::Button, b5("下載"), 6040, 1200, 1360, 420).enabled = false;
+  f.add("Delete", K::Button, b5("刪除"), 7520, 1200, 1480, 420).enabled = false;
   // The card reader.
-  c.push_back(ctl("Command11", K::Button, b5("傳送"), 120, 1740, 1360, 420));
-  c.push_back(ctl("Command12", K::Button, b5("申請檢測"), 1600, 1740, 1360, 420));
-  c.push_back(ctl("Command13", K::Button, b5("下載檢測結果"), 3080, 1740, 1840, 420));
+  f.add("Command11", K::Button, b5("傳送"), 120, 1740, 1360, 420);
+  f.add("Command12", K::Button, b5("申請檢測"), 1600, 1740, 1360, 420);
+  f.add("Command13", K::Button, b5("下載檢測結果"), 3080, 1740, 1840, 420);
   // The results.
-  c.push_back(ctl("Label1", K::Label, "", 120, 2280, 8880, 300));
-  c.push_back(ctl("List1", K::List, "", 120, 2640, 8880, 3240));
+  f.add("Label1", K::Label, "", 120, 2280, 8880, 300);
+  f.add("List1", K::List, "", 120, 2640, 8880, 3240);
   return f;
 }
 

@@ -2,6 +2,19 @@
 
 #include "platform/screen.h"
 
+Control& Form::add(std::string name, ControlKind kind, std::string text, int left, int top,
+                   int width, int height) {
+  Control& c = controls.emplace_back();
+  c.name = std::move(name);
+  c.kind = kind;
+  c.text = std::move(text);
+  c.left = left;
+  c.top = top;
+  c.width = width;
+  c.height = height;
+  return c;
+}
+
 Control* Form::find(const std::string& control) {
   for (Control& c : controls)
     if (c.name == control) return &c;

@@ -35,6 +35,10 @@ struct Form {
   bool topmost = false;
   std::vector<Control> controls;
 
+  // Adds a control at the end (drawn last, on top) and returns it, so that
+  // what else it needs can be set: `f.add(...).enabled = false;`.
+  Control& add(std::string name, ControlKind kind, std::string text, int left, int top, int width,
+               int height);
   Control* find(const std::string& control);
   const Control* find(const std::string& control) const;
 };

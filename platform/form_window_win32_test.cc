@@ -34,20 +34,6 @@ struct NoSystem : System {
   std::optional<std::string> env(const char*) override { return std::nullopt; }
 };
 
-Control& add(Form& f, const char* name, ControlKind kind, int left, int top, int width,
-             int height, const std::string& text = "") {
-  f.controls.push_back({});
-  Control& c = f.controls.back();
-  c.name = name;
-  c.kind = kind;
-  c.left = left;
-  c.top = top;
-  c.width = width;
-  c.height = height;
-  c.text = text;
-  return c;
-}
-
 // Wine makes windows only with a display driver; the test prefix of
 // scripts/wine-test has the null one.
 bool windowsCanBeMade() {
@@ -69,18 +55,18 @@ Form declarationLike() {
   f.caption = b5("  網路申報 資料: 11411");
   f.width = 7200;
   f.height = 4200;
-  add(f, "Label2", ControlKind::Label, 120, 160, 600, 300, b5("密碼"));
-  add(f, "txtPwd", ControlKind::Password, 780, 120, 1800, 330);
-  add(f, "Command2", ControlKind::Button, 2700, 120, 1000, 360, b5("登入"));
-  add(f, "Upload", ControlKind::Button, 3800, 120, 2400, 360, "Upload").enabled = false;
-  add(f, "Frame1", ControlKind::Frame, 120, 600, 3000, 1200, b5("選項"));
-  add(f, "Check2", ControlKind::Check, 240, 900, 1200, 300, b5("預檢")).frame = "Frame1";
-  add(f, "Text1", ControlKind::Text, 1560, 900, 1200, 330, "1").frame = "Frame1";
-  add(f, "Combo1", ControlKind::Combo, 3300, 700, 3000, 330, b5("網站 連結")).items = {
+  f.add("Label2", ControlKind::Label, b5("密碼"), 120, 160, 600, 300);
+  f.add("txtPwd", ControlKind::Password, "", 780, 120, 1800, 330);
+  f.add("Command2", ControlKind::Button, b5("登入"), 2700, 120, 1000, 360);
+  f.add("Upload", ControlKind::Button, "Upload", 3800, 120, 2400, 360).enabled = false;
+  f.add("Frame1", ControlKind::Frame, b5("選項"), 120, 600, 3000, 1200);
+  f.add("Check2", ControlKind::Check, b5("預檢"), 240, 900, 1200, 300).frame = "Frame1";
+  f.add("Text1", ControlKind::Text, "1", 1560, 900, 1200, 330).frame = "Frame1";
+  f.add("Combo1", ControlKind::Combo, b5("網站 連結"), 3300, 700, 3000, 330).items = {
       b5("網路申報 網站"), b5("雲端藥歷 網站")};
-  add(f, "List1", ControlKind::List, 120, 1900, 6000, 1800).items = {"a", "b"};
-  add(f, "Frame2", ControlKind::Frame, 3300, 1200, 2000, 600).visible = false;
-  add(f, "Check3", ControlKind::Check, 3400, 1400, 1000, 300, b5("藥局")).frame = "Frame2";
+  f.add("List1", ControlKind::List, "", 120, 1900, 6000, 1800).items = {"a", "b"};
+  f.add("Frame2", ControlKind::Frame, "", 3300, 1200, 2000, 600).visible = false;
+  f.add("Check3", ControlKind::Check, b5("藥局"), 3400, 1400, 1000, 300).frame = "Frame2";
   return f;
 }
 

@@ -18,20 +18,6 @@ namespace {
 
 void CALLBACK endDemo(HWND, UINT, UINT_PTR, DWORD) { ExitProcess(0); }
 
-Control& add(Form& f, const char* name, ControlKind kind, int left, int top, int width,
-             int height, const char* text = "") {
-  f.controls.push_back({});
-  Control& c = f.controls.back();
-  c.name = name;
-  c.kind = kind;
-  c.left = left;
-  c.top = top;
-  c.width = width;
-  c.height = height;
-  c.text = b5(text);
-  return c;
-}
-
 // A window laid out like the declaration window, before the login.
 Form demoForm() {
   Form f;
@@ -39,37 +25,39 @@ Form demoForm() {
   f.caption = b5("  網路申報 資料: 11411   2025/12/08 09:30:45");
   f.width = 9000;
   f.height = 4860;
-  add(f, "Label2", ControlKind::Label, 120, 180, 600, 300, "密碼");
-  add(f, "txtPwd", ControlKind::Password, 720, 120, 1500, 330);
-  add(f, "Command2", ControlKind::Button, 2340, 120, 900, 360, "登入");
-  add(f, "Upload", ControlKind::Button, 3360, 120, 2400, 360, "Upload").enabled = false;
-  add(f, "Uploadheafa", ControlKind::Button, 3360, 120, 2400, 360, "健檢").visible = false;
+  f.add("Label2", ControlKind::Label, b5("密碼"), 120, 180, 600, 300);
+  f.add("txtPwd", ControlKind::Password, "", 720, 120, 1500, 330);
+  f.add("Command2", ControlKind::Button, b5("登入"), 2340, 120, 900, 360);
+  f.add("Upload", ControlKind::Button, b5("Upload"), 3360, 120, 2400, 360).enabled = false;
+  f.add("Uploadheafa", ControlKind::Button, b5("健檢"), 3360, 120, 2400, 360).visible = false;
   const char* queries[][2] = {
       {"Command3", "下載總表"}, {"Command4", "申報流程"}, {"Command5", "收件狀況"},
       {"Command6", "申報檔案"}};
   for (int i = 0; i < 4; ++i)
-    add(f, queries[i][0], ControlKind::Button, 120 + i * 1380, 600, 1300, 360, queries[i][1])
+    f.add(queries[i][0], ControlKind::Button, b5(queries[i][1]), 120 + i * 1380, 600, 1300, 360)
         .enabled = false;
-  add(f, "Check1", ControlKind::Check, 120, 1110, 900, 300, "壓縮");
-  add(f, "Check2", ControlKind::Check, 1080, 1110, 900, 300, "預檢");
-  add(f, "Check3", ControlKind::Check, 2040, 1110, 900, 300, "藥局");
-  Control& links = add(f, "Combo1", ControlKind::Combo, 3120, 1080, 2640, 330, "網站 連結");
+  f.add("Check1", ControlKind::Check, b5("壓縮"), 120, 1110, 900, 300);
+  f.add("Check2", ControlKind::Check, b5("預檢"), 1080, 1110, 900, 300);
+  f.add("Check3", ControlKind::Check, b5("藥局"), 2040, 1110, 900, 300);
+  Control& links = f.add("Combo1", ControlKind::Combo, b5("網站 連結"), 3120, 1080, 2640, 330);
   links.items = {b5("網路申報 網站"), b5("軟體公司 網站"),
                  b5("雲端藥歷 網站")};
-  add(f, "Frame1", ControlKind::Frame, 6000, 60, 2880, 1380, "讀卡機");
-  add(f, "Command11", ControlKind::Button, 6120, 360, 1300, 360, "傳送").frame = "Frame1";
-  add(f, "Command12", ControlKind::Button, 7500, 360, 1300, 360, "申請檢測").frame = "Frame1";
-  add(f, "Command15", ControlKind::Button, 6120, 900, 700, 360, "COM:").frame = "Frame1";
-  add(f, "Text1", ControlKind::Text, 6900, 915, 500, 330, "1").frame = "Frame1";
-  add(f, "Command13", ControlKind::Button, 7500, 900, 1300, 360, "下載檢測結果").frame = "Frame1";
-  Control& list = add(f, "List1", ControlKind::List, 120, 1560, 8760, 2640);
+  f.add("Frame1", ControlKind::Frame, b5("讀卡機"), 6000, 60, 2880, 1380);
+  f.add("Command11", ControlKind::Button, b5("傳送"), 6120, 360, 1300, 360).frame = "Frame1";
+  f.add("Command12", ControlKind::Button, b5("申請檢測"), 7500, 360, 1300, 360).frame =
+      "Frame1";
+  f.add("Command15", ControlKind::Button, b5("COM:"), 6120, 900, 700, 360).frame = "Frame1";
+  f.add("Text1", ControlKind::Text, b5("1"), 6900, 915, 500, 330).frame = "Frame1";
+  f.add("Command13", ControlKind::Button, b5("下載檢測結果"), 7500, 900, 1300, 360).frame =
+      "Frame1";
+  Control& list = f.add("List1", ControlKind::List, "", 120, 1560, 8760, 2640);
   list.items = {b5("1141208 093045  11411  門診申報  收件完成"),
                 b5("1141208 101210  11411  門診申報  檢核中"),
                 b5("1141105 113502  11410  門診申報  核定")};
-  add(f, "Label1", ControlKind::Label, 120, 4380, 5400, 300);
-  add(f, "Command7", ControlKind::Button, 5640, 4320, 1000, 360, "下載");
-  add(f, "Delete", ControlKind::Button, 6720, 4320, 1000, 360, "刪除");
-  add(f, "Command1", ControlKind::Button, 7800, 4320, 1080, 360, "關閉");
+  f.add("Label1", ControlKind::Label, "", 120, 4380, 5400, 300);
+  f.add("Command7", ControlKind::Button, b5("下載"), 5640, 4320, 1000, 360);
+  f.add("Delete", ControlKind::Button, b5("刪除"), 6720, 4320, 1000, 360);
+  f.add("Command1", ControlKind::Button, b5("關閉"), 7800, 4320, 1080, 360);
   return f;
 }
 
