@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/housekeeping.h"
 #include "frame/run.h"
 #include "tests/support/fakecard.h"
 #include "tests/support/fakes.h"
@@ -41,4 +42,20 @@ TEST(ClinicExeName, TwoDigitsOfANumberOnly) {
   EXPECT_EQ(clinicExeName(" 7 "), "orvo07.exe");
   EXPECT_EQ(clinicExeName("12"), "orvo12.exe");
   for (const char* bad : {"", "123", "-1", "..", "1\\", "a"}) EXPECT_EQ(clinicExeName(bad), "") << bad;
+}
+
+// The housekeeping's one rule of age: before today's midnight less the days.
+// A date that cannot be read (a file gone or locked meanwhile) keeps the file.
+TEST(Housekeeping, AFileIsOldBeforeMidnightLessItsDaysAndNeverWithoutADate) {
+  const DateTime now{2026, 12, 9, 8, 30, 0};
+  const struct {
+    std::optional<DateTime> modified;
+    bool old;
+  } cases[] = {
+      {std::nullopt, false},
+      {DateTime{2026, 11, 9, 0, 0, 0}, false},
+      {DateTime{2026, 11, 8, 23, 59, 59}, true},
+      {DateTime{2026, 12, 9, 9, 0, 0}, false},  // later than now: a clock set back
+  };
+  for (const auto& c : cases) EXPECT_EQ(olderThan(c.modified, now, 30), c.old);
 }
