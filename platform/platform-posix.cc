@@ -349,7 +349,7 @@ class PosixSystem : public System {
   std::optional<std::string> env(const char* name) override {
     const char* v = std::getenv(name);
     if (!v) return std::nullopt;
-    return std::string(v);
+    return cp950::fromUtf8(v);
   }
   std::string exePath() override { return exePath_; }
   NetDriveResult mapNetworkDrive(const std::string&, const std::string&) override {

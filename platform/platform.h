@@ -124,6 +124,8 @@ struct System {
   virtual bool shellOpen(const std::string& what, const std::string& params) = 0;
   // Brings a window with that title to the front; false when there is none.
   virtual bool activateWindow(const std::string& title) = 0;
+  // An environment variable as the program's CP950 text, like every other
+  // text from the system (a file name in it goes to the Disk as it is).
   virtual std::optional<std::string> env(const char* name) = 0;
   // The full path of the program's own executable.
   virtual std::string exePath() { return {}; }

@@ -72,6 +72,18 @@ TEST_F(Backup, CopiesTheDataFolderKeepingTimesAndRemembersTheTarget) {
 #endif
 }
 
+// The environment's names reach the program as its own text on both systems:
+// a script in a Chinese folder is found and played.
+TEST_F(Backup, TheOperatorScriptMayLieInAChineseFolder) {
+  write("ic/a.txt", "a");
+  fs::create_directories(dir / fs::path(u8"操作員"));
+  writeFile(dir / fs::path(u8"操作員") / "operator.txt", "type Text1 " + bkName() + "\nclick Command1\n");
+  env.push_back({"IC_UI_OPERATOR", dir.string() + "/操作員/operator.txt"});
+  run("/VBbackup/");
+  EXPECT_EQ(of("msgbox").size(), 1u);
+  EXPECT_EQ(readFile(target("ic/a.txt")), "a");
+}
+
 TEST_F(Backup, ANewerFileAtTheTargetIsKeptUnlessTheOperatorSaysYes) {
   write("ic/data.txt", "older data");
   fs::last_write_time(path("ic/data.txt"), fs::file_time_type::clock::now() - std::chrono::hours(24));
