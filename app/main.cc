@@ -1,6 +1,7 @@
 // ic: started by the clinic program with one verb on the command line; does one
 // card chore, leaves its result files and ends.
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 
@@ -45,6 +46,10 @@ int main(int argc, char** argv) {
       return 0;
     }
     std::unique_ptr<Disk> disk = makeRealDisk();
+    // The test mode's full disk, for the sweep of every verb over failing writes.
+    if (sys->env("IC_UI").value_or("") == "record")
+      if (const auto at = sys->env("IC_DISK_FULL_AT"); at && std::atol(at->c_str()) > 0)
+        disk = makeFullDisk(std::move(disk), std::atol(at->c_str()));
     std::unique_ptr<Clock> clock = makeRealClock();
     screen = makeScreen(*sys, sys->currentFolder());
     CardLib card = CardLib::load(*sys);

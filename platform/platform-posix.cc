@@ -2,6 +2,7 @@
 // the C library, profile strings through the emulation of profile.h, and the
 // card-control library through dlopen. Fixed Windows paths ("c:\orvo.ini") map
 // under $IC_DRIVE_ROOT (default ~/.ic/drives): X:\a\b is $IC_DRIVE_ROOT/x/a/b.
+#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -81,8 +82,73 @@ class PosixLock : public DiskLock {
   int fd_;
 };
 
+// A folder held by its descriptor: every step is relative to it and never
+// follows a link, so swapping a path for a link during the run changes nothing.
+class PosixFolder : public OpenFolder {
+ public:
+  explicit PosixFolder(int fd) : fd_(fd) {}
+  ~PosixFolder() override { ::close(fd_); }
+  std::vector<std::string> list(const std::string& pattern) override {
+    std::vector<std::string> names;
+    const int dup = ::dup(fd_);
+    if (dup < 0) return names;
+    DIR* d = ::fdopendir(dup);
+    if (!d) {
+      ::close(dup);
+      return names;
+    }
+    ::rewinddir(d);
+    while (const dirent* e = ::readdir(d)) {
+      struct stat st {};
+      if (::fstatat(fd_, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
+      std::string name = cp950::fromUtf8(e->d_name);
+      if (matchesPattern(name, pattern)) names.push_back(name);
+    }
+    ::closedir(d);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  std::optional<int64_t> length(const std::string& name) override {
+    struct stat st {};
+    if (!plain(name, st)) return std::nullopt;
+    return static_cast<int64_t>(st.st_size);
+  }
+  std::optional<DateTime> modified(const std::string& name) override {
+    struct stat st {};
+    if (!plain(name, st)) return std::nullopt;
+    return fromTimeT(st.st_mtime);
+  }
+  bool remove(const std::string& name) override {
+    struct stat st {};
+    return plain(name, st) && ::unlinkat(fd_, cp950::toUtf8(name).c_str(), 0) == 0;
+  }
+
+ private:
+  bool plain(const std::string& name, struct stat& st) {
+    const std::string n = cp950::toUtf8(name);
+    if (n.empty() || n.find('/') != std::string::npos) return false;
+    return ::fstatat(fd_, n.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
+  }
+  int fd_;
+};
+
 class PosixDisk : public Disk {
  public:
+  std::unique_ptr<OpenFolder> openFolder(const std::string& base,
+                                         const std::vector<std::string>& parts) override {
+    int fd = ::open(native(base).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (const std::string& part : parts) {
+      if (fd < 0) return nullptr;
+      const std::string n = cp950::toUtf8(part);
+      const int next = n.find('/') == std::string::npos
+                           ? ::openat(fd, n.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
+                           : -1;
+      ::close(fd);
+      fd = next;
+    }
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixFolder>(fd);
+  }
   std::unique_ptr<DiskLock> lock(const std::string& path, int waitMs) override {
     std::error_code ec;
     const fs::path p = native(path);
@@ -186,8 +252,7 @@ class PosixDisk : public Disk {
     fs::path src = native(from), dst = native(to);
     if (!fs::is_regular_file(src, ec) || fs::is_directory(dst, ec) || readOnlyFile(dst))
       return false;
-    fs::path tmp = dst;
-    tmp += ".ic-new";
+    fs::path tmp = native(temporaryBeside(to));
     if (!fs::copy_file(src, tmp, fs::copy_options::overwrite_existing, ec) || ec ||
         !keepTime(src, tmp)) {
       fs::remove(tmp, ec);
@@ -370,6 +435,10 @@ class PosixSystem : public System {
 }  // namespace
 
 std::string libraryFileName(const std::string& baseName) { return "lib" + baseName + ".so"; }
+
+std::string temporaryBeside(const std::string& path) {
+  return path + "." + std::to_string(::getpid()) + ".ic-new";
+}
 
 std::string hostPath(const std::string& path) { return native(path).string(); }
 

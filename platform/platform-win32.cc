@@ -105,8 +105,75 @@ class WinLock : public DiskLock {
   HANDLE h_;
 };
 
+// A folder held open, with every folder between it and the base, without
+// letting anyone delete or rename them meanwhile (no FILE_SHARE_DELETE): its
+// path keeps naming this folder for as long as it is held. A name is
+// re-checked for a reparse point before it is deleted.
+class WinFolder : public OpenFolder {
+ public:
+  WinFolder(Disk& disk, std::string path, std::vector<HANDLE> held)
+      : disk_(disk), path_(std::move(path)), held_(std::move(held)) {}
+  ~WinFolder() override {
+    for (HANDLE h : held_) CloseHandle(h);
+  }
+  std::vector<std::string> list(const std::string& pattern) override {
+    std::vector<std::string> out;
+    for (const std::string& n : disk_.list(path_, pattern))
+      if (plain(n)) out.push_back(n);
+    return out;
+  }
+  std::optional<int64_t> length(const std::string& name) override {
+    if (!plain(name)) return std::nullopt;
+    return disk_.length(at(name));
+  }
+  std::optional<DateTime> modified(const std::string& name) override {
+    if (!plain(name)) return std::nullopt;
+    return disk_.modified(at(name));
+  }
+  bool remove(const std::string& name) override {
+    return plain(name) && DeleteFileW(wide(at(name)).c_str()) != 0;
+  }
+
+ private:
+  std::string at(const std::string& name) const { return path_ + "\\" + name; }
+  bool plain(const std::string& name) const {
+    if (name.empty() || name.find_first_of("\\/:") != std::string::npos) return false;
+    const DWORD a = attributes(at(name));
+    return a != INVALID_FILE_ATTRIBUTES && !(a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+  }
+  Disk& disk_;
+  std::string path_;
+  std::vector<HANDLE> held_;
+};
+
 class WinDisk : public Disk {
  public:
+  std::unique_ptr<OpenFolder> openFolder(const std::string& base,
+                                         const std::vector<std::string>& parts) override {
+    std::string path = base;
+    while (!path.empty() && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+    std::vector<HANDLE> held;
+    auto release = [&] {
+      for (HANDLE h : held) CloseHandle(h);
+      return nullptr;
+    };
+    for (const std::string& part : parts) {
+      if (part.empty() || part.find_first_of("\\/:") != std::string::npos) return release();
+      path += "\\" + part;
+      HANDLE h = CreateFileW(wide(path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+      if (h == INVALID_HANDLE_VALUE) return release();
+      held.push_back(h);
+      BY_HANDLE_FILE_INFORMATION info;
+      if (!GetFileInformationByHandle(h, &info) ||
+          !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+          (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return release();
+    }
+    if (!isDir(attributes(path))) return release();
+    return std::make_unique<WinFolder>(*this, path, std::move(held));
+  }
   std::unique_ptr<DiskLock> lock(const std::string& path, int waitMs) override {
     HANDLE h = openFile(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
     if (h == INVALID_HANDLE_VALUE) return nullptr;
@@ -187,7 +254,7 @@ class WinDisk : public Disk {
     DWORD a = attributes(from), t = attributes(to);
     if (a == INVALID_FILE_ATTRIBUTES || isDir(a) || to.empty()) return false;
     if (t != INVALID_FILE_ATTRIBUTES && (isDir(t) || (t & FILE_ATTRIBUTE_READONLY))) return false;
-    std::wstring tmp = wide(to) + L".ic-new";
+    std::wstring tmp = wide(temporaryBeside(to));
     if (!CopyFileW(wide(from).c_str(), tmp.c_str(), FALSE)) {
       DeleteFileW(tmp.c_str());
       return false;
@@ -504,6 +571,10 @@ class WinSystem : public System {
 }  // namespace
 
 std::string libraryFileName(const std::string& baseName) { return baseName + ".dll"; }
+
+std::string temporaryBeside(const std::string& path) {
+  return path + "." + std::to_string(GetCurrentProcessId()) + ".ic-new";
+}
 
 std::string hostPath(const std::string& path) { return ansiPath(path); }
 

@@ -31,6 +31,18 @@ struct DiskLock {
   virtual ~DiskLock() = default;
 };
 
+// A folder held open by the program (see Disk::openFolder). Names are plain
+// file names in it; a name that is a link is never followed.
+struct OpenFolder {
+  virtual ~OpenFolder() = default;
+  // The plain files (not links, not folders) that match the file-list pattern.
+  virtual std::vector<std::string> list(const std::string& pattern) = 0;
+  virtual std::optional<int64_t> length(const std::string& name) = 0;
+  virtual std::optional<DateTime> modified(const std::string& name) = 0;
+  // Deletes the plain file of that name in this folder.
+  virtual bool remove(const std::string& name) = 0;
+};
+
 struct Disk {
   virtual ~Disk() = default;
   // True for an existing file or folder; never fails.
@@ -59,6 +71,12 @@ struct Disk {
   }
   // A symbolic link, junction or other reparse point: never followed to delete.
   virtual bool isLink(const std::string&) { return false; }
+  // The folder base\parts[0]\parts[1]..., opened once: what is listed and
+  // deleted through it stays in that folder even when a path to it is swapped
+  // for a link meanwhile. Null when one of `parts` is a link (the base may be
+  // one) or the folder cannot be opened.
+  virtual std::unique_ptr<OpenFolder> openFolder(const std::string& base,
+                                                 const std::vector<std::string>& parts);
   // Names of the folders in `folder`, without links, "." and "..".
   virtual std::vector<std::string> folders(const std::string&) { return {}; }
   // Replaces `to` by `from` in one step where the platform can (temporary files).
@@ -144,8 +162,17 @@ std::string libraryFileName(const std::string& baseName);
 // page cannot hold the name). For code that hands paths to other libraries.
 std::string hostPath(const std::string& path);
 
+// The temporary file beside `path` that this process writes before renaming
+// it over `path`: "<path>.<process id>.ic-new", so that two runs writing the
+// same file at once never share one.
+std::string temporaryBeside(const std::string& path);
+
 // The real ones of the platform this program was built for.
 std::unique_ptr<Disk> makeRealDisk();
+// The test mode's full disk (docs/automation.md): the disk `real` whose
+// `failAt`-th write and every one after it fail as on a full disk, each
+// leaving the first half of its bytes behind, as a full disk does.
+std::unique_ptr<Disk> makeFullDisk(std::unique_ptr<Disk> real, long failAt);
 std::unique_ptr<Clock> makeRealClock();
 std::unique_ptr<System> makeRealSystem(int argc, char** argv);
 
