@@ -10,6 +10,7 @@
 // out and ends the run.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 
 struct Run;
 struct DeclareServices;
+struct DiskLock;
 
 // What List1 holds: the receipt log (Delete works on it) or the service's
 // list of downloadable files (Command7 works on it).
@@ -85,6 +87,12 @@ void enableCtl(ReportSample& rs, const std::string& control, bool enabled);
 void fillList(ReportSample& rs, const std::vector<std::string>& items, ListHolds holds);
 // Fills List1 from uprecv.txt.
 void loadReceipts(ReportSample& rs);
+// The working folder's lock, which every change of uprecv.txt and uprecv.del
+// holds (another workstation's change waits for it); null, after a red
+// message, when another run held it too long.
+std::unique_ptr<DiskLock> lockReceipts(ReportSample& rs);
+// Appends the line to uprecv.txt under the lock; false when it is not there.
+bool recordReceipt(ReportSample& rs, const std::string& line);
 Answer box(ReportSample& rs, const std::string& caption, const std::string& text,
            Buttons buttons = Buttons::Ok, Icon icon = Icon::None, Answer def = Answer::Ok);
 // time2delay: waits the seconds, letting window events run.

@@ -162,7 +162,7 @@ TEST_F(Declare, UploadAfterConfirmationRecordsTheReceipt) {
   answers("ok");
   run("/ReportSample/");
   EXPECT_TRUE(logged("msgbox\t傳送申報: 11511\t\\r\\r筆數:   12\\r費用: 34567\tokcancel\tok"));
-  EXPECT_TRUE(logged("msgbox\t申報傳送\t申報資料 傳送成功\tok\tok"));
+  EXPECT_TRUE(logged("msgbox\t申報傳送\t申報資料 傳送成功\\r收件序號: 115120800000003\tok\tok"));
   const Lines calls = declCalls();
   EXPECT_NE(std::find(calls.begin(), calls.end(),
                       "PEA_fa_upload\tupfee.txt\ttotfa.zip\tbuf=15\tparams=APPL_TYPE=2\\nFEE_YM=11511"
@@ -239,7 +239,7 @@ TEST_F(Declare, ReaderExchangeSendsRequestsAndUnpacks) {
   withExchange();
   script("tick Check2 1\nclick Command11\nclick Command12\nclick Command13\n");
   run("/ReportSample/");
-  EXPECT_TRUE(logged("msgbox\t傳送\t上傳 完成\tok\tok"));
+  EXPECT_TRUE(logged("msgbox\t傳送\t上傳 完成\\r本機序號: 11512080000001\\r健保序號: 11512089000001\tok\tok"));
   const Lines code = crlfLines(read("savecode.txt"));
   ASSERT_EQ(code.size(), 1u);
   // The local and the insurer's identifier (14 digits each), then the time and the file.
@@ -317,10 +317,76 @@ TEST_F(Declare, PharmacyCodeSendsDrugtOverTheInternet) {
   run("/9900000011/");
   const Lines calls = declCalls();
   ASSERT_GE(calls.size(), 2u);
-  EXPECT_EQ(calls[0], "PEA_web_login\teservice.nhi.gov.tw\t1502\tFA\t9900000011\tdemo\t=> 0");
+  EXPECT_EQ(calls[0], "PEA_web_login\teservice.nhi.gov.tw\t1502\tFA\t9900000011\t****\t=> 0");
   EXPECT_EQ(calls[1].substr(0, 47), "PEA_fa_upload\tupfee.txt\tdrugt.zip\tbuf=15\tparams");
   EXPECT_NE(calls[1].find("params=APPL_TYPE=1\\nFEE_YM=11511"), std::string::npos);
   EXPECT_NE(calls[1].find("HOSP_DATA_TYPE=30"), std::string::npos);
   EXPECT_TRUE(logged("msgbox\t傳送申報: 11511\t\\t特約藥局 9900000011\\r\\r筆數:   3\\r費用: 450\tokcancel\tok"));
   EXPECT_TRUE(logged("show\tReportSample"));
+}
+
+// A receipt or identifiers the service gave are never lost: when uprecv.txt
+// or savecode.txt cannot take them (here a folder of that name), the operator
+// is told in red, with the number to write down.
+TEST_F(Declare, AnAcceptedUploadThatCannotBeRecordedShowsItsNumberInRed) {
+  withExchange();
+  fs::remove(path("uprecv.txt"));
+  fs::create_directories(path("uprecv.txt"));
+  fs::create_directories(path("savecode.txt"));
+  script("click Command2\nclick Upload\nclick Command11\n");
+  answers("ok");
+  run("/ReportSample/");
+  EXPECT_TRUE(logged("red\t收件序號 115120800000003 未能記入 uprecv.txt, 請抄下此序號\t10"));
+  EXPECT_TRUE(logged("msgbox\t申報傳送\t申報資料 傳送成功\\r收件序號: 115120800000003\\r"
+                     "收件序號 115120800000003 未能記入 uprecv.txt, 請抄下此序號\tok\tok"));
+  EXPECT_TRUE(logged("red\t序號未能記入 savecode.txt, 請抄下: 11512080000001 11512089000001\t10"));
+  EXPECT_FALSE(logged("msgbox\t傳送\t上傳 完成\tok\tok"));
+  EXPECT_EQ(eventLines().back(), "exit");
+}
+
+// An answer of 0 without a receipt number is no upload: nothing is recorded
+// (a later deletion would send the date as the number), the operator sees
+// the answer; a line of uprecv.txt that holds no number sends nothing.
+TEST_F(Declare, ABlankReceiptIsAFailureAndNoNumberIsNoDeletion) {
+  declState(R"("faults": [{"call": "PEA_fa_upload", "code": 0, "times": 1}])");
+  write("uprecv.txt", " 2026/12/01 09:00:00 11510 totfa.zip\r\n");
+  script("click Command2\nclick Upload\nselect List1 0\nclick Delete\n");
+  answers("ok,yes");
+  run("/ReportSample/");
+  EXPECT_TRUE(logged("msgbox\t申報傳送\t申報資料 傳送 錯誤:  收件序號有誤 (0) []\tok\tok"));
+  EXPECT_EQ(read("uprecv.txt"), " 2026/12/01 09:00:00 11510 totfa.zip\r\n");
+  EXPECT_TRUE(logged("msgbox\t刪除\t序號有誤: 2026/12/01\tok\tok"));
+  for (const std::string& l : declCalls()) EXPECT_EQ(l.find("PEA_fa_del"), std::string::npos) << l;
+}
+
+// NHI_ID names the download under backup\: a path in it is refused before
+// the service is asked, and nothing is written outside the working folder.
+TEST_F(Declare, IdentifiersThatAreNotLettersAndDigitsAreRefused) {
+  withExchange();
+  for (const char* ids : {"..\\..\\x\r\n11512089000001\r\n", "11512080000001\r\n../y\r\n",
+                          "115120800000011\r\n11512089000001\r\n"}) {
+    fs::remove(path("ui.log"));
+    fs::remove(path("declare-sim.log"));
+    write("NHI_ID", ids);
+    script("click Command13\n");
+    run("/ReportSample/");
+    EXPECT_TRUE(logged("msgbox\t下載檢測結果\tNHI_ID 序號有誤, 請重新 申請檢測\tok\tok")) << ids;
+    for (const std::string& l : declCalls()) EXPECT_EQ(l.find("NHI_GetB"), std::string::npos) << l;
+  }
+  EXPECT_FALSE(fs::exists(dir.parent_path() / "x.zip"));
+}
+
+// The answer's line ends are converted beside it and renamed over it: an
+// answer that cannot be replaced stays whole, and the operator is told.
+TEST_F(Declare, AnAnswerThatCannotBeConvertedStaysWhole) {
+  declState(R"("receiptAnswer": "first\nsecond\nthird")");
+  write("savefile.txt", "old\n");
+  fs::create_directories(path("filetemp.tmp"));  // the converted copy cannot be written
+  script("click Command2\nclick Command5\n");
+  run("/ReportSample/");
+  EXPECT_EQ(read("savefile.txt"), "first\nsecond\nthird");
+  bool told = false;
+  for (const std::string& l : eventLines())
+    told = told || (l.rfind("red\t無法寫入檔案: ", 0) == 0 && l.find("savefile.txt") != std::string::npos);
+  EXPECT_TRUE(told);
 }
