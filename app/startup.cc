@@ -66,8 +66,8 @@ std::vector<std::string> resultFiles(Verb v, const std::string& C) {
     case Verb::csGetDateTime:
     case Verb::LastTreatTime:
     case Verb::hisGetLastSeqNum:
-    case Verb::LoadAllData:
       return {"ReadF4.txt"};
+    case Verb::LoadAllData: return {"ReadF4.txt", "IcDatTmp.txt"};
     case Verb::DentalTreat: return {"ReadF4.txt", "Readf4"};
     case Verb::ReadF4:
       if (has(C, "/COM")) return {"ReadF4.txt", "ReadF42.txt"};
@@ -85,11 +85,12 @@ std::vector<std::string> resultFiles(Verb v, const std::string& C) {
 // that ends early (the reader cannot be opened, a call fails) never leaves
 // the previous patient's answer to be read as this one's. A result that
 // cannot even be removed could not be written either: the run says so and
-// ends before the card is touched.
+// ends before the card is touched. A result another run removed meanwhile is
+// removed all the same.
 void removeStaleResults(Run& run, Verb v) {
   for (const std::string& name : resultFiles(v, run.C)) {
     const std::string path = run.settings.workDir + name;
-    if (!run.disk.exists(path) || run.disk.remove(path)) continue;
+    if (!run.disk.exists(path) || run.disk.remove(path) || !run.disk.exists(path)) continue;
     run.lastStatus = kErrFileAccess;
     showRed(run, b5("無法寫入檔案: ") + path, 3);
     UnloadMe_End(run);

@@ -262,7 +262,7 @@ void archiveSaved(Run& run, int32_t code) {
 void List1DataSave(Run& run) {
   std::string text;
   for (const std::string& line : run.list1) text += line + "\r\n";
-  if (!run.disk.write(run.settings.workDir + kListCopy, text)) run.lastStatus = kErrFileAccess;
+  if (!replaceWhole(run.disk, run.settings.workDir + kListCopy, text)) run.lastStatus = kErrFileAccess;
   // The copy is filed under the holder, where "/DataCase/" shows it.
   // The holder's earlier reports are kept: the new one follows them, and
   // only the newest MB stays (that is what "/DataCase/" reads).
