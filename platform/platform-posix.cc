@@ -368,9 +368,27 @@ class PosixSystem : public System {
   }
   bool writeProfileString(const std::string& section, const std::string& key,
                           const std::string& value, const std::string& file) override {
+    // Read, changed and written whole beside the old file, then renamed over
+    // it, holding a lock on its folder: a full disk leaves the old file, and
+    // two runs writing keys at once never drop each other's.
     std::string path = profilePath(file), content;
-    disk_.read(path, content);
-    return disk_.write(path, writeProfile(content, section, key, value));
+    const fs::path folder = native(path).parent_path();
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = false;
+    for (int i = 0; i < 500 && !ok; ++i) {
+      ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+      if (!ok) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (ok) {
+      ok = !readOnlyFile(native(path)) && (!disk_.exists(path) || disk_.read(path, content));
+      const std::string temporary = temporaryBeside(path);
+      ok = ok && disk_.write(temporary, writeProfile(content, section, key, value)) &&
+           disk_.rename(temporary, path);
+      if (!ok) disk_.remove(temporary);
+    }
+    ::close(fd);
+    return ok;
   }
   std::unique_ptr<Library> loadLibrary(const std::string& baseName) override {
     std::string file = "lib" + baseName + ".so";
@@ -435,6 +453,12 @@ class PosixSystem : public System {
 }  // namespace
 
 std::string libraryFileName(const std::string& baseName) { return "lib" + baseName + ".so"; }
+
+std::string resolvedPath(const std::string& path) {
+  std::error_code ec;
+  const fs::path r = fs::weakly_canonical(fs::absolute(native(path), ec), ec);
+  return ec ? path : cp950::fromUtf8(r.string());
+}
 
 std::string temporaryBeside(const std::string& path) {
   return path + "." + std::to_string(::getpid()) + ".ic-new";

@@ -572,6 +572,34 @@ class WinSystem : public System {
 
 std::string libraryFileName(const std::string& baseName) { return baseName + ".dll"; }
 
+std::string resolvedPath(const std::string& path) {
+  const std::wstring w = wide(path);
+  std::wstring full(MAX_PATH, L'\0');
+  DWORD n = GetFullPathNameW(w.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (n >= full.size()) {
+    full.assign(n + 1, L'\0');
+    n = GetFullPathNameW(w.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  }
+  if (n == 0 || n >= full.size()) return path;
+  full.resize(n);
+  // A folder that exists is named by its final path (junctions and links followed).
+  HANDLE h = CreateFileW(full.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    std::wstring fin(32768, L'\0');
+    const DWORD m = GetFinalPathNameByHandleW(h, fin.data(), static_cast<DWORD>(fin.size()),
+                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    CloseHandle(h);
+    if (m > 0 && m < fin.size()) {
+      fin.resize(m);
+      if (fin.rfind(L"\\\\?\\UNC\\", 0) == 0) fin = L"\\\\" + fin.substr(8);
+      else if (fin.rfind(L"\\\\?\\", 0) == 0) fin = fin.substr(4);
+      full = fin;
+    }
+  }
+  return cp950::fromWide(full);
+}
+
 std::string temporaryBeside(const std::string& path) {
   return path + "." + std::to_string(GetCurrentProcessId()) + ".ic-new";
 }

@@ -167,6 +167,11 @@ std::string hostPath(const std::string& path);
 // same file at once never share one.
 std::string temporaryBeside(const std::string& path);
 
+// The path made absolute with "." and ".." parts and (where the platform can)
+// links resolved, in the program's form, for telling whether one folder lies
+// inside another; the path as given when it cannot be resolved.
+std::string resolvedPath(const std::string& path);
+
 // The real ones of the platform this program was built for.
 std::unique_ptr<Disk> makeRealDisk();
 // The test mode's full disk (docs/automation.md): the disk `real` whose
