@@ -148,6 +148,10 @@ bool unzipAll(const std::string& archive, const std::string& folder, std::string
     }
     names.emplace_back(name);
   }
+  if (const std::string link = linkOnTheWay(folder, names); !link.empty()) {
+    why = b5("解壓縮目的地含連結 ") + link;
+    return false;
+  }
   fs::create_directories(dest, ec);
   if (!fs::is_directory(dest, ec)) {
     why = b5("無法建立資料夾 ") + folder;

@@ -118,6 +118,10 @@ bool unzipAllWith(const std::string& library, const std::string& archive,
       return false;
     }
   }
+  if (const std::string link = linkOnTheWay(folder, names); !link.empty()) {
+    why = b5("解壓縮目的地含連結 ") + link;
+    return false;
+  }
   if (!makeFolders(cp950::toWide(folder))) {
     why = b5("無法建立資料夾 ") + folder;
     return false;

@@ -390,3 +390,35 @@ TEST_F(Declare, AnAnswerThatCannotBeConvertedStaysWhole) {
     told = told || (l.rfind("red\t無法寫入檔案: ", 0) == 0 && l.find("savefile.txt") != std::string::npos);
   EXPECT_TRUE(told);
 }
+
+#if !defined(_WIN32)
+// The check result is never unpacked through a link, whether unzipdir itself
+// is one or a link waits inside it under an entry's name.
+TEST_F(Declare, TheCheckResultIsNeverUnpackedThroughALink) {
+  withExchange();
+  write("NHI_ID", "11512080000001\r\n11512089000001\r\n");
+  declState(R"("exchanges": [{"kind": "check", "localId": "11512080000001", "nhiId": "11512089000001",
+      "dataType": "03", "files": {"CHK11511.txt": "result"}}])");
+  const fs::path outside = dir.string() + "-outside";
+  fs::create_directories(outside);
+  writeFile(outside / "CHK11511.txt", "keep");
+  for (int linkIsTheFolder : {0, 1}) {
+    fs::remove_all(path("unzipdir"));
+    if (linkIsTheFolder) {
+      fs::create_directory_symlink(outside, path("unzipdir"));
+    } else {
+      fs::create_directories(path("unzipdir"));
+      fs::create_symlink(outside / "CHK11511.txt", path("unzipdir/CHK11511.txt"));
+    }
+    fs::remove(path("ui.log"));
+    script("click Command13\n");
+    run("/ReportSample/");
+    bool refused = false;
+    for (const std::string& l : eventLines())
+      refused = refused || l.rfind("msgbox\t下載檢測結果\t解壓縮 失敗: ", 0) == 0;
+    EXPECT_TRUE(refused) << linkIsTheFolder;
+    EXPECT_EQ(readFile(outside / "CHK11511.txt"), "keep") << linkIsTheFolder;
+  }
+  fs::remove_all(outside);
+}
+#endif
