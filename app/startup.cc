@@ -85,12 +85,21 @@ std::vector<std::string> resultFiles(Verb v, const std::string& C) {
 // that ends early (the reader cannot be opened, a call fails) never leaves
 // the previous patient's answer to be read as this one's. A result that
 // cannot even be removed could not be written either: the run says so and
-// ends before the card is touched. A result another run removed meanwhile is
-// removed all the same.
+// ends before the card is touched. A result another run in the same folder
+// removed meanwhile counts as removed, and one it wrote again meanwhile is
+// removed again: only a result that stays is one that cannot be removed.
+bool removeResult(Run& run, const std::string& path) {
+  for (int tries = 0; tries < 5; ++tries) {
+    if (!run.disk.exists(path) || run.disk.remove(path) || !run.disk.exists(path)) return true;
+    if (run.disk.isFolder(path)) return false;
+  }
+  return false;
+}
+
 void removeStaleResults(Run& run, Verb v) {
   for (const std::string& name : resultFiles(v, run.C)) {
     const std::string path = run.settings.workDir + name;
-    if (!run.disk.exists(path) || run.disk.remove(path) || !run.disk.exists(path)) continue;
+    if (removeResult(run, path)) continue;
     run.lastStatus = kErrFileAccess;
     showRed(run, b5("無法寫入檔案: ") + path, 3);
     UnloadMe_End(run);
