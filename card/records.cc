@@ -257,21 +257,28 @@ void archiveSaved(Run& run, int32_t code) {
   if (code == 0) return;
   run.lastStatus = code;
   if (code == kErrStoreBusy) showRed(run, b5("健保IC卡紀錄檔 其他工作站使用中, 本次未存檔"), 3);
+  // A read the archive could not take is said: the card was read all the same.
+  else showRed(run, b5("健保IC卡紀錄檔 未能存檔: ") + run.settings.workDir + kCardReads.file, 3);
 }
 
 void List1DataSave(Run& run) {
   std::string text;
   for (const std::string& line : run.list1) text += line + "\r\n";
-  if (!replaceWhole(run.disk, run.settings.workDir + kListCopy, text)) run.lastStatus = kErrFileAccess;
+  if (!replaceWhole(run.disk, run.settings.workDir + kListCopy, text)) {
+    run.lastStatus = kErrFileAccess;
+    showRed(run, b5("無法寫入檔案: ") + run.settings.workDir + kListCopy, 3);
+  }
   // The copy is filed under the holder, where "/DataCase/" shows it.
   // The holder's earlier reports are kept: the new one follows them, and
   // only the newest MB stays (that is what "/DataCase/" reads).
   const std::string holder = listHolder(run);
-  if (holder.empty()) return;
+  // Without ic\data\ the clinic keeps no such history: nothing to file.
+  if (holder.empty() || !run.disk.isFolder(run.settings.workDir + "ic\\data")) return;
   const std::string path = run.settings.workDir + "ic\\data\\Z" + holder + "_3";
   std::string all;
   if (run.disk.exists(path) && !readHolderText(run.disk, path, all)) {
     run.lastStatus = kErrFileAccess;
+    showRed(run, b5("無法寫入檔案: ") + path, 3);
     return;  // an unreadable history is never replaced
   }
   all += text;
@@ -279,9 +286,8 @@ void List1DataSave(Run& run) {
     size_t from = all.find("\r\n", all.size() - kHolderTextCap);
     all.erase(0, from == std::string::npos ? all.size() - kHolderTextCap : from + 2);
   }
-  const std::string fresh = path + ".new";
-  if (!run.disk.write(fresh, all) || !run.disk.rename(fresh, path)) {
-    run.disk.remove(fresh);
+  if (!replaceWhole(run.disk, path, all)) {
     run.lastStatus = kErrFileAccess;
+    showRed(run, b5("無法寫入檔案: ") + path, 3);
   }
 }

@@ -21,7 +21,7 @@ std::string Data6Times(Run& run);
 // Opens the page when the setting ic2net2 allows; 1 when it did.
 int16_t HttpicExecute(Run& run, const std::string& url);
 // A save into the card-record archive answered `code`: lastStatus takes it,
-// and a store another run held too long is said in red (nothing was saved).
+// and a failure is said in red (the card was read or written all the same).
 void archiveSaved(Run& run, int32_t code);
 // Adds a text to the log list, one line per CR LF piece.
 void lst1additm(Run& run, const std::string& text);

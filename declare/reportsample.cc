@@ -149,7 +149,7 @@ std::string wpath(ReportSample& rs, const std::string& name) {
 bool special(ReportSample& rs) { return rs.run.settings.officeCode == kSpecialCode; }
 
 bool writeParams(ReportSample& rs, const std::vector<std::string>& lines) {
-  if (rs.run.disk.write(wpath(rs, kUpfee), paramFileText(lines))) return true;
+  if (replaceWhole(rs.run.disk, wpath(rs, kUpfee), paramFileText(lines))) return true;
   rs.run.lastStatus = kErrFileAccess;
   return false;
 }
