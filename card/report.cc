@@ -365,6 +365,7 @@ void command(Run& run) {
       msg4apierr(run, static_cast<int16_t>(run.lastStatus), "");
     }
     // The report stays open for the operator; closing it ends the run.
+    run.win.endAtOnce = true;
     closeWaiting(run);
     showWindow(run, "vexa5");
     return;

@@ -31,6 +31,10 @@ struct FrameWindows {
   Colour waitingColour = Colour::Blue;
   int64_t nextTickMs = 0;
   std::string shownWindow;  // the window the run waits on, once the start-up is over
+  // Closing the main window ends the process at once, without the common
+  // exit: set where a verb's work is done and its window is all that is left
+  // (the viewers, the waiting mode, the card report and the dental listing).
+  bool endAtOnce = false;
   bool timer2Enabled = false;
   int64_t nextTimer2Ms = 0;
 };

@@ -66,6 +66,7 @@ std::string listingLine(int i, const std::string& order, const Visits& visits) {
 // so the reader is given back now rather than held while the window is open.
 void handOver(Run& run, const std::string& window) {
   run.reader.closeOnce();
+  run.win.endAtOnce = true;
   showWindow(run, window);
 }
 

@@ -54,7 +54,7 @@ std::string identityOf(Run& run, const std::string& path) {
 
 [[noreturn]] void refuse(Run& run, const std::string& shown, const std::string& result) {
   closeWaiting(run);
-  run.card.csCloseCom();
+  run.reader.close();
   writeTextFile(run.files(), getSeqN(run), result);
   showRed(run, shown, 10);
   UnloadMe_End(run);
@@ -161,7 +161,7 @@ std::optional<std::string> registerVisit(Run& run, const std::string& category,
   } else {
     // WriteF2.txt stays for the clinic program's next try.
     writeTextFile(run.files(), getSeqN(run), std::to_string(r.code));
-    run.card.csCloseCom();
+    run.reader.close();
     msg4apierr(run, r.code, failed);
   }
   return std::nullopt;
@@ -174,7 +174,7 @@ void cmd_WriteF2(Run& run) {
   const std::string input = run.settings.workDir + "WriteF2.txt";
   std::optional<std::string> record;
   if (!exists(run.files(), input)) {
-    run.card.csCloseCom();
+    run.reader.close();
     showRed(run, b5("無資料"), 6);
   } else {
     record = registerVisit(run, category, input);
