@@ -19,6 +19,12 @@ namespace {
 std::string readF4(const Run& run) { return run.settings.workDir + "ReadF4.txt"; }
 std::string port(int16_t p) { return std::to_string(p); }
 
+// A reply blank-filled to the 500 characters of the registration buffer.
+std::string wholeBuffer(std::string reply) {
+  reply.resize(kRegBufLength, ' ');
+  return reply;
+}
+
 // The PIN verbs: the library asks for the PIN on the reader's keypad itself.
 [[noreturn]] void pinVerb(Run& run, int16_t result, const char* label) {
   run.lastStatus = result;
@@ -89,9 +95,10 @@ void cmd_csVerifySAMDC(Run& run) {
 
 void cmd_csGetDateTime(Run& run) {
   showWaiting(run, b5("讀取讀卡機時間"));
-  readCard(run, &CardLib::csGetDateTime, kDateTimeLength);
+  const CardReply clock = readCard(run, &CardLib::csGetDateTime, kDateTimeLength);
   doEvents(run);
-  writeTextFile(run.files(), readF4(run), run.lastStatus != 0 ? b5("讀取失敗") : run.regBuf);
+  // The clinic program reads the reply as the whole registration buffer.
+  writeTextFile(run.files(), readF4(run), run.lastStatus != 0 ? b5("讀取失敗") : wholeBuffer(clock.bytes));
   UnloadMe_End(run);
 }
 
@@ -107,22 +114,22 @@ void cmd_LastTreatTime(Run& run) {
     UnloadMe_End(run);
   }
   if (exists(run.files(), readF4(run))) killFile(run.files(), readF4(run));
-  readCard(run, &CardLib::hisGetTreatmentNoNeedHPC, kTreatmentLength);
+  const CardReply visits = readCard(run, &CardLib::hisGetTreatmentNoNeedHPC, kTreatmentLength);
   std::string line;
-  if (run.lastStatus != 0) {
-    line = "Error 1: " + std::to_string(run.lastStatus);
+  if (!visits.ok()) {
+    line = "Error 1: " + std::to_string(visits.code);
   } else {
-    line = bcut(run.regBuf, visitByte(0, kVisitTime), kVisitTimeWidth) + " [" +
-           bcut(run.regBuf, visitByte(0, kVisitSeq), kVisitSeqWidth) + "] " +
-           bcut(run.regBuf, visitByte(0, kVisitInstitution), kVisitInstitutionWidth);
+    line = bcut(visits.bytes, visitByte(0, kVisitTime), kVisitTimeWidth) + " [" +
+           bcut(visits.bytes, visitByte(0, kVisitSeq), kVisitSeqWidth) + "] " +
+           bcut(visits.bytes, visitByte(0, kVisitInstitution), kVisitInstitutionWidth);
   }
-  readCard(run, &CardLib::hisGetRegisterBasic, kBasicLength);
-  if (run.lastStatus != 0) {
-    line += "Error 2: " + std::to_string(run.lastStatus);
+  const CardReply basic = readCard(run, &CardLib::hisGetRegisterBasic, kBasicLength);
+  if (!basic.ok()) {
+    line += "Error 2: " + std::to_string(basic.code);
   } else {
-    line += " " + bcut(run.regBuf, kCardNoPos, kCardNoWidth) +
-            bcut(run.regBuf, kIdPos, kIdWidth + kBirthWidth) +
-            bcut(run.regBuf, kNewbornPos, kNewbornWidth + 1);
+    line += " " + bcut(basic.bytes, kCardNoPos, kCardNoWidth) +
+            bcut(basic.bytes, kIdPos, kIdWidth + kBirthWidth) +
+            bcut(basic.bytes, kNewbornPos, kNewbornWidth + 1);
   }
   writeTextFile(run.files(), readF4(run), line);
   UnloadMe_End(run);
@@ -130,9 +137,9 @@ void cmd_LastTreatTime(Run& run) {
 
 void cmd_hisGetLastSeqNum(Run& run) {
   if (exists(run.files(), readF4(run))) killFile(run.files(), readF4(run));
-  readCard(run, &CardLib::hisGetLastSeqNum, card::kLastSeqLength, "最近一次就醫序號");
+  const CardReply seq = readCard(run, &CardLib::hisGetLastSeqNum, card::kLastSeqLength, "最近一次就醫序號");
   // Written whatever the result: the clinic program reads the seven characters.
-  writeTextFile(run.files(), readF4(run), vbLeft(run.regBuf, 7));
+  writeTextFile(run.files(), readF4(run), vbLeft(seq.bytes + std::string(card::kLastSeqLength, ' '), card::kLastSeqLength));
   UnloadMe_End(run);
 }
 

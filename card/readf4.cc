@@ -58,15 +58,15 @@ void readerPass(Run& run, bool second) {
   }
 
   showWaiting(run, b5("讀取資料 COM:") + portText(port));
-  readCard(run, &CardLib::hisGetRegisterBasic, card::kBasicLength);
+  const CardReply basic = readCard(run, &CardLib::hisGetRegisterBasic, card::kBasicLength);
   doEvents(run);
-  if (run.lastStatus != 0 || vbTrim(bcut(run.regBuf, card::kIdPos, 1)) < "A") {
+  if (run.lastStatus != 0 || vbTrim(bcut(basic.bytes, card::kIdPos, 1)) < "A") {
     if (anotherPass) return;
     writeTextFile(run.files(), result, std::to_string(run.lastStatus));
     UnloadMe_End(run);
   }
 
-  const std::string record = bcut(run.regBuf, 1, card::kBasicLength);
+  const std::string record = bcut(basic.bytes, 1, card::kBasicLength);
   writeTextFile(run.files(), result, record + std::string(14, ' '));
 
   const std::string id = bcut(record, card::kIdPos, card::kIdWidth);

@@ -63,9 +63,6 @@ struct Run {
   int32_t lastStatus = 0;
   std::string lastError;  // the message of the latest non-zero code (msg4apierr)
 
-  // The 500-character registration buffer, also the reply buffer of most reads.
-  std::string regBuf = std::string(500, ' ');
-  int16_t regLen = 0;
 
   std::vector<std::string> list1;  // the main window's log list
   FrameWindows win;

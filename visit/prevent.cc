@@ -113,13 +113,13 @@ void cmd_hisWriteAllergicMedicines(Run& run) {
 }
 
 void RegisterPrevent(Run& run) {
-  readCard(run, &CardLib::hisGetRegisterPrevent, kPreventLength, "預防保健掛號作業");
+  const CardReply reply = readCard(run, &CardLib::hisGetRegisterPrevent, kPreventLength, "預防保健掛號作業");
 
   listClear(run);
   for (const char* h : kPreventHeading) listAdd(run, b5(h));
   const std::string indent(8, ' ');
   for (int k = 0; k < kPreventSlots; ++k) {
-    const std::string entry = bcut(run.regBuf, preventByte(k, 1), kPreventSize);
+    const std::string entry = bcut(reply.bytes, preventByte(k, 1), kPreventSize);
     listAdd(run, b5("保健服務項目註記:  ") + bcut(entry, kPreventItem, kPreventItemWidth));
     listAdd(run, indent + b5("檢查日期: ") + monthday(bcut(entry, kPreventDate, kPreventDateWidth)));
     listAdd(run, indent + b5("醫療院所代碼: ") +
