@@ -196,7 +196,7 @@ void cmd_UpdateHC(Run& run) {
   doEvents(run);
   run.reader.close();
   const std::string ports = port(run.reader.openPort) + port(run.reader.comPort);
-  if (r == 4061) {
+  if (r == kErrNoNetwork) {
     writeTextFile(run.files(), run.settings.workDir + "autolink.tmp", "0" + ports);
     showRed(run, b5("網路不通") + ports, 15);
   } else if (r != 0) {
@@ -225,7 +225,7 @@ void cmd_hisWriteEmergentTel(Run& run) {
   showMessage(run, b5("寫入電話 資料"));
   std::string cardId = bcut(basic, card::kIdPos, card::kIdWidth);
   std::string birth = bcut(basic, card::kBirthPos, card::kBirthWidth);
-  std::string phone = bcut(tel, 1, 14);
+  std::string phone = bcut(tel, 1, card::kEmergentTelLength);
   run.lastStatus = run.card.hisWriteEmergentTel(cardId, birth, phone);
   msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5("Teleph寫入"));
   if (readFollows(run)) cmd_ReadF4(run);

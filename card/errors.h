@@ -9,6 +9,10 @@
 struct Run;
 enum class CardType : int16_t;
 
+// The library's code for an insurer that cannot be reached over the network:
+// the card verbs that refresh the card online leave autolink.tmp for it.
+inline constexpr int16_t kErrNoNetwork = 4061;
+
 // Sets the last error text for `code`; with a label also closes the reader and
 // shows the message for 20 seconds (not when a second reader is configured).
 void msg4apierr(Run& run, int16_t code, const std::string& label);

@@ -4,6 +4,7 @@
 #include "card/cardrecord.h"
 #include "platform/cp950.h"
 #include "card/dates.h"
+#include "card/errors.h"
 #include "frame/files.h"
 #include "frame/progress.h"
 #include "card/records.h"
@@ -67,10 +68,10 @@ void readerPass(Run& run, bool second) {
   }
 
   const std::string record = bcut(basic.bytes, 1, card::kBasicLength);
-  writeTextFile(run.files(), result, record + std::string(14, ' '));
+  writeTextFile(run.files(), result, record + std::string(card::kReadF4Blanks, ' '));
 
   const std::string id = bcut(record, card::kIdPos, card::kIdWidth);
-  if (vbLen(vbTrim(id)) != 10) return;
+  if (vbLen(vbTrim(id)) != card::kIdWidth) return;
   showWaiting(run, second ? b5("請稍候: ") + portText(run.reader.openPort) : b5("請稍候 ") + portText(port));
   std::string log = Data6Times(run);
 
@@ -90,13 +91,13 @@ void readerPass(Run& run, bool second) {
       failedUpdate = b5("更新  有效期限 ");
       run.lastStatus = code = run.card.csUpdateHCContents();
     }
-    if (code == 4061) {
+    if (code == kErrNoNetwork) {
       run.reader.close();
       writeAutolink(run);
       showRed(run, b5("網路不通") + portText(run.reader.openPort) + portText(run.reader.comPort), 15);
     } else if (code != 0) {
       writeTextFile(run.files(), "ErrUpdat",
-                    bcut(record, card::kNamePos, 10) + "\r" + id + "\r" + failedUpdate);
+                    bcut(record, card::kNamePos, card::kErrUpdatNameWidth) + "\r" + id + "\r" + failedUpdate);
       run.reader.close();
       showRed(run, b5("更新失敗 "), 20);
     }

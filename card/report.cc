@@ -314,7 +314,7 @@ void saveRecentVisits(Run& run) {
   const std::string basic = readChecked(run, &CardLib::hisGetRegisterBasic, kBasicLength, "讀取基本資料");
   if (run.lastStatus != 0) return;
   const std::string id = bcut(basic, kIdPos, kIdWidth);
-  if (vbLen(vbTrim(id)) != 10 || vbTrim(bcut(basic, kIdPos, 1)) < "A") return;
+  if (vbLen(vbTrim(id)) != kIdWidth || vbTrim(bcut(basic, kIdPos, 1)) < "A") return;
   archiveSaved(run, save1500file(run.disk, run.settings.workDir, id, summary));
 }
 

@@ -142,8 +142,9 @@ std::optional<std::string> registerVisit(Run& run, const std::string& category,
   closeWaiting(run);
   const bool sameDay =
       vbMid(category, kCategoryDayPos, kDayWidth) == vbMid(r.stamp, kTimeDayPos, kDayWidth);
-  const std::string record = head + (sameDay ? "1" : "2") + bcut(r.stamp, 1, kStampHeadWidth) +
-                             "1" + bcut(r.samId, 1, kSamIdWidth) + bcut(r.stamp, kStampWidth, 1);
+  const std::string record = head + (sameDay ? kSameDay : kOtherDay) + bcut(r.stamp, 1, kStampHeadWidth) +
+                             kConstant + bcut(r.samId, 1, kSamIdWidth) + bcut(r.stamp, kStampWidth, kFlagWidth);
+  static_assert(kTimePos == kSameDayPos + kSameDayWidth && kConstantPos == kTimePos + kStampHeadWidth);
 
   // The stamp files are written whatever the code: they show what the library left.
   writeTextFile(run.files(), run.settings.workDir + "GetSeqN8.txt", r.stamp);
