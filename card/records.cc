@@ -51,7 +51,7 @@ std::string fitBytes(const std::string& s, size_t width) {
   return s.substr(0, i);
 }
 
-CardReply readBasicData(Run& run) {
+MAY_END_RUN CardReply readBasicData(Run& run) {
   return readCard(run, &CardLib::hisGetRegisterBasic, kBasicLength, "讀取基本資料");
 }
 
@@ -185,7 +185,7 @@ std::string comaprecode(Run& run, const std::string& id) {
 
   closeWaiting(run);
   showRed(run, b5("身分證不同人"), 6);
-  writeTextFile(run.files(), run.settings.workDir + "GetSeqN.txt", b5("身分證不對"));
+  writeResult(run, run.settings.workDir + "GetSeqN.txt", b5("身分證不對"));
   UnloadMe_End(run);
 }
 
