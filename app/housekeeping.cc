@@ -24,7 +24,7 @@ constexpr int kPsnSmallDays = 400, kPsnTinyDays = 40;
 // deleted relative to it: a folder swapped for a link during the run (by
 // anyone who can write the working folder) cannot lead a deletion elsewhere.
 template <class Rule>
-void clean(Run& run, const std::vector<std::string>& parts, const char* pattern, Rule isOld) {
+MAY_END_RUN void clean(Run& run, const std::vector<std::string>& parts, const char* pattern, Rule isOld) {
   const std::unique_ptr<OpenFolder> folder = run.disk.openFolder(run.settings.workDir, parts);
   if (!folder) return;
   for (const std::string& name : folder->list(pattern)) {

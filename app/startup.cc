@@ -29,7 +29,7 @@ bool removeResult(Run& run, const std::string& path) {
   return false;
 }
 
-void removeStaleResults(Run& run, const VerbRow& row) {
+MAY_END_RUN void removeStaleResults(Run& run, const VerbRow& row) {
   for (const std::string& name : resultFiles(row, run)) {
     const std::string path = run.settings.workDir + name;
     if (removeResult(run, path)) continue;
@@ -41,7 +41,7 @@ void removeStaleResults(Run& run, const VerbRow& row) {
 
 // Runs the row's procedure when the row belongs to that phase; true then.
 // A procedure that returns leaves a window carrying the run on.
-bool ranIn(Run& run, const VerbRow* row, Phase phase) {
+MAY_END_RUN bool ranIn(Run& run, const VerbRow* row, Phase phase) {
   if (!row || row->phase != phase) return false;
   row->procedure(run);
   return true;

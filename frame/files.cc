@@ -25,7 +25,6 @@ bool exists(Files run, const std::string& path) { return run.disk.exists(path); 
 bool writeTextFile(Files run, const std::string& path, const std::string& text) {
   if (replaceWhole(run.disk, path, text + "\r\n")) return true;
   run.status = writeFailure(run, path);
-  if (run.run) showRed(*run.run, b5("無法寫入檔案: ") + path, 3);
   return false;
 }
 

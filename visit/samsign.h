@@ -4,6 +4,8 @@
 // its claims, so a file is only ever written for a real visit time.
 #pragma once
 
+#include "frame/endsrun.h"
+
 #include <cstdint>
 #include <string>
 
@@ -31,7 +33,7 @@ std::string samsignPath(Run& run, const std::string& time);
 // another workstation), "<visit's file>-<identity number>" beside it, so
 // that both are kept and the first stays where the clinic program finds it.
 // Empty, after a red message, when neither can be used.
-std::string registrationSignPath(Run& run, const std::string& time, const std::string& id);
+MAY_END_RUN std::string registrationSignPath(Run& run, const std::string& time, const std::string& id);
 // "<visitPath>-<identity>" for an identity of letters and digits (NULs and
 // blanks after it ignored); empty otherwise.
 std::string holderSignPath(const std::string& visitPath, const std::string& id);
@@ -40,10 +42,10 @@ std::string holderSignPath(const std::string& visitPath, const std::string& id);
 // failure is a red message naming the file whose signature was not filed.
 // The long form's block, replacing the file: the 256 signature bytes,
 // "    [256]", 33 blanks and CR LF.
-bool writeLongBlock(Run& run, const std::string& path, const std::string& signature);
+MAY_END_RUN bool writeLongBlock(Run& run, const std::string& path, const std::string& signature);
 // The short form's 128 signature bytes from the start of the file; a longer
 // file keeps its tail.
-bool writeShortBlock(Run& run, const std::string& path, const std::string& signature);
+MAY_END_RUN bool writeShortBlock(Run& run, const std::string& path, const std::string& signature);
 // Pads a block shorter than 300 bytes with its filler, then writes the
 // prescription record `index` (from 0) at byte 301 + 200 * index.
-bool filePrescription(Run& run, const std::string& path, int index, const std::string& record);
+MAY_END_RUN bool filePrescription(Run& run, const std::string& path, int index, const std::string& record);
