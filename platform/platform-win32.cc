@@ -42,6 +42,12 @@ DWORD attributes(const std::string& path) {
 
 bool isDir(DWORD a) { return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY); }
 
+// A refusal that lasts only while another process holds the file.
+bool momentary(DWORD error) {
+  return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+         error == ERROR_LOCK_VIOLATION;
+}
+
 // Opens a plain file on disk; a folder, a device or a pipe is refused so that
 // nothing can block on it.
 HANDLE openFile(const std::string& path, DWORD access, DWORD disposition) {
@@ -277,15 +283,27 @@ class WinDisk : public Disk {
              !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && name != "." && name != "..";
     });
   }
+  // Another run in the same folder may hold the file a moment (reading it,
+  // or deleting it: a file being deleted refuses a new one of its name), so
+  // a refusal of that kind is tried again for up to a quarter of a second.
   bool rename(const std::string& from, const std::string& to) override {
     if (from.empty() || to.empty()) return false;
-    return MoveFileExW(wide(from).c_str(), wide(to).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+    for (int tries = 0;; ++tries) {
+      if (MoveFileExW(wide(from).c_str(), wide(to).c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+        return true;
+      if (!momentary(GetLastError()) || tries >= 12) return false;
+      Sleep(20);
+    }
   }
   bool remove(const std::string& path) override {
-    DWORD a = attributes(path);
-    if (a == INVALID_FILE_ATTRIBUTES || isDir(a)) return false;
-    return DeleteFileW(wide(path).c_str()) != 0;
+    for (int tries = 0;; ++tries) {
+      DWORD a = attributes(path);
+      if (a == INVALID_FILE_ATTRIBUTES || isDir(a)) return false;
+      if (DeleteFileW(wide(path).c_str())) return true;
+      if (!momentary(GetLastError()) || (a & FILE_ATTRIBUTE_READONLY) || tries >= 12) return false;
+      Sleep(20);
+    }
   }
   bool makeFolder(const std::string& path) override {
     if (isFolder(path)) return true;

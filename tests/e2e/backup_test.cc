@@ -134,11 +134,14 @@ TEST_F(Backup, ATargetInsideTheDataFolderOrAroundItIsRefusedHoweverWritten) {
     run("/VBbackup/");
     const auto boxes = of("msgbox");
     ASSERT_EQ(boxes.size(), 1u) << c.typed;
-    EXPECT_EQ(boxes[0][2], c.text + c.typed);
+    std::string shown = c.typed;  // the event log escapes a backslash
+    for (size_t at = 0; (at = shown.find('\\', at)) != std::string::npos; at += 2) shown.insert(at, 1, '\\');
+    EXPECT_EQ(boxes[0][2], c.text + shown);
     EXPECT_FALSE(fs::exists(path("ic/inside")));
   }
 }
 
+#if !defined(_WIN32)  // the test's own narrow file names are UTF-8 only on POSIX
 // Names whose second Big5 byte is "\" are copied under their own names, with
 // no stray folder beside them.
 TEST_F(Backup, NamesWithABackslashSecondByteAreCopiedWhole) {
@@ -154,3 +157,4 @@ TEST_F(Backup, NamesWithABackslashSecondByteAreCopiedWhole) {
   for (const auto& e : fs::directory_iterator(bk / "ic")) ic.push_back(e.path().filename().string());
   EXPECT_EQ(ic, (Lines{"許"}));
 }
+#endif
