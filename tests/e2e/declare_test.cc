@@ -39,6 +39,15 @@ std::string totfa(const std::string& feeMonth, char applType, const std::string&
   return r;
 }
 
+// The pharmacy's total record c:\drugt: fee month at byte 13, count at 63 and fee at 70.
+std::string drugt() {
+  std::string r(80, ' ');
+  r.replace(12, 5, "11511");
+  r.replace(62, 4, "0003");
+  r.replace(69, 7, "0000450");
+  return r;
+}
+
 // The fixed paths c:\orvo.ini and c:\drugt: under $IC_DRIVE_ROOT on POSIX,
 // on the drive itself on Windows, where the tests take turns through a lock
 // folder so that parallel test processes never share them.
@@ -303,24 +312,44 @@ TEST_F(Declare, MonthlyVerbWithoutAPasswordWaitsForTheOperator) {
   EXPECT_EQ(calls[1].substr(0, 16), "PEA_fa_proc_qry\t");
 }
 
+// The pharmacy has no totfa.10: it declares from c:\drugt and drugt.zip, and
+// totfa.10 plays no part but the start's reminder.
 TEST_F(Declare, PharmacyCodeSendsDrugtOverTheInternet) {
-  writeC("drugt", [] {
-    std::string r(80, ' ');
-    r.replace(12, 5, "11511");
-    r.replace(62, 4, "0003");
-    r.replace(69, 7, "0000450");
-    return r;
-  }());
+  writeC("drugt", drugt());
   write("drugt.zip", "PK drug");
   declState(R"("institutions": {"9900000011": {"password": "demo"}})");
-  answers("ok");
-  run("/9900000011/");
-  const Lines calls = declCalls();
-  ASSERT_GE(calls.size(), 2u);
-  EXPECT_EQ(calls[0], "PEA_web_login\teservice.nhi.gov.tw\t1502\tFA\t9900000011\tdemo\t=> 0");
-  EXPECT_EQ(calls[1].substr(0, 47), "PEA_fa_upload\tupfee.txt\tdrugt.zip\tbuf=15\tparams");
-  EXPECT_NE(calls[1].find("params=APPL_TYPE=1\\nFEE_YM=11511"), std::string::npos);
-  EXPECT_NE(calls[1].find("HOSP_DATA_TYPE=30"), std::string::npos);
-  EXPECT_TRUE(logged("msgbox\t傳送申報: 11511\t\\t特約藥局 9900000011\\r\\r筆數:   3\\r費用: 450\tokcancel\tok"));
-  EXPECT_TRUE(logged("show\tReportSample"));
+  answers("ok,ok");
+  for (bool withTotfa : {true, false}) {
+    SCOPED_TRACE(withTotfa ? "with totfa.10" : "without totfa.10");
+    fs::remove(path("ui.log"));
+    fs::remove(path("declare-sim.log"));
+    if (!withTotfa) fs::remove(path("totfa.10"));
+    run("/9900000011/");
+    EXPECT_EQ(logged("msgbox\tic\t請先整理健保申報資料 totfa.10\tok\tok"), !withTotfa);
+    const Lines calls = declCalls();
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls[0], "PEA_web_login\teservice.nhi.gov.tw\t1502\tFA\t9900000011\tdemo\t=> 0");
+    EXPECT_EQ(calls[1].substr(0, 47), "PEA_fa_upload\tupfee.txt\tdrugt.zip\tbuf=15\tparams");
+    EXPECT_NE(calls[1].find("params=APPL_TYPE=1\\nFEE_YM=11511"), std::string::npos);
+    EXPECT_NE(calls[1].find("HOSP_DATA_TYPE=30"), std::string::npos);
+    EXPECT_TRUE(logged("msgbox\t傳送申報: 11511\t\\t特約藥局 9900000011\\r\\r筆數:   3\\r費用: 450\tokcancel\tok"));
+    EXPECT_TRUE(logged("msgbox\t申報傳送\t申報資料 傳送成功\tok\tok"));
+    EXPECT_TRUE(logged("show\tReportSample"));
+  }
+  EXPECT_EQ(lines(read("uprecv.txt")).size(), 4u);
+}
+
+TEST_F(Declare, PharmacyCheckDownloadsTheSummaryAndSendsNothing) {
+  fs::remove(path("totfa.10"));
+  writeC("drugt", drugt());
+  declState(R"("institutions": {"9900000011": {"password": "demo"}},
+               "downloads": {"DR11511SUM.txt": "drug\nsum\n"})");
+  run("/9900000011//check");
+  EXPECT_EQ(declCalls(), (Lines{"PEA_web_login\teservice.nhi.gov.tw\t1502\tFA\t9900000011\tdemo\t=> 0",
+                                "PEA_web_download_lst\tupfee.txt\tsavefile.txt\tparams=FEE_YM_S=11511"
+                                "\\nSUPPLY_DATE=30\\nORDER_FIELD=\t=> 0",
+                                "PEA_web_download_file\tDR11511SUM.txt\tsavefile.txt\t=> 0",
+                                "PEA_web_logout\t=> 0"}));
+  EXPECT_EQ(read("savefile.txt"), "drug\r\nsum\r\n");
+  EXPECT_TRUE(opened("\\\\savefile.txt\t"));
 }
