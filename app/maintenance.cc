@@ -59,6 +59,7 @@ const char* const kBackupFolder = "backup\\";
 // "/WaitingForm": waits 15 seconds for the clinic program's repair, which it
 // announces with a non-empty "repair1" (Timer2 ends the run then).
 [[noreturn]] void cmd_WaitingForm(Run& run) {
+  run.screen.appTitle("Waiting");  // how the clinic program finds this run
   run.reader.close();
   run.win.timer2Enabled = true;
   run.win.nextTimer2Ms = run.clock.steadyMs() + kTimer2Ms;

@@ -354,10 +354,13 @@ TEST_F(Maintenance, TheUploadRegisterViewer) {
   noReader();
 }
 
+// The clinic program finds a waiting run by its title, "Waiting"; the run
+// ends through the main window's unload, which keeps it.
 TEST_F(Maintenance, WaitingFormWaitsThenEnds) {
   simState(state(reader(1)));
   run("/WaitingForm");
-  EXPECT_EQ(eventLines(), (Lines{"waiting\t請_稍_候", "delay\t15\t請 稍 候", "close-waiting", "exit"}));
+  EXPECT_EQ(eventLines(), (Lines{"title\tWaiting", "waiting\t請_稍_候", "delay\t15\t請 稍 候",
+                                 "close-waiting", "exit"}));
   EXPECT_TRUE(calls("csOpenCom").empty());
 }
 
