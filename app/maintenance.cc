@@ -91,16 +91,19 @@ const char* const kBackupFolder = "backup\\";
 [[noreturn]] void cmd_ReNameOrvomd(Run& run) {
   const std::string newer = "orvomd.exe", target = "orvomd01.exe";
   showWaiting(run, b5(kUpdating));
+  // Nothing waiting to replace it: the program is started as it is (the
+  // clinic program may call this at every start).
+  const bool waiting = run.disk.exists(newer);
   const auto T0 = run.disk.modified(newer);
   std::optional<DateTime> T1;
-  if (run.disk.exists(newer) && run.disk.exists(target)) {
+  if (waiting && run.disk.exists(target)) {
     const std::string saved = kBackupFolder + std::string("_orvomd") + monthDay(run) + ".exe";
     copyFile(run.files(), target, saved);
     timedelay(run, 10, "ReName_orvomd.exe");
     if (wholeCopy(run, target, saved) && replaceProgram(run, newer, target)) killFile(run.files(), newer);
     T1 = run.disk.modified(target);
   }
-  if (sameTime(T0, T1)) open(run, target);
+  if (!waiting || sameTime(T0, T1)) open(run, target);
   else showRed(run, b5(kUpdateFailed), 10);
   UnloadMe_End(run);
 }

@@ -181,6 +181,39 @@ TEST_F(Maintenance, ReNameOrvomdReplacesTheProgramKeepingItsTime) {
   noReader();
 }
 
+// A clinic program that calls its update at every start: with no newer copy
+// waiting, its program is started as it is and nothing is reported.
+TEST_F(Maintenance, UpdatesWithNothingToUpdateStartTheProgramAsItIs) {
+  struct Case {
+    const char* C;
+    const char* program;  // written first, when given
+    const char* opens;    // empty: nothing
+  } cases[] = {
+      {"//ReName_orvomd.exe", "orvomd01.exe", "orvomd01.exe"},
+      {"//ReName_orvomd.exe", "", "orvomd01.exe"},
+      {"//ReName_orvo.exe", "orvo00.exe", ""},
+  };
+  fs::create_directories(path("backup"));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.C) + " " + c.program);
+    fs::remove(path("ui.log"));
+    for (const char* f : {"orvomd01.exe", "orvo00.exe"}) fs::remove(path(f));
+    if (*c.program) write(c.program, "program");
+    run(c.C);
+    EXPECT_EQ(count("open"), *c.opens ? 1 : 0);
+    if (*c.opens) {
+      EXPECT_TRUE(opened(c.opens));
+    }
+    EXPECT_EQ(count("red"), 0);
+    EXPECT_EQ(count("delay"), 0);
+    if (*c.program) {
+      EXPECT_EQ(read(c.program), "program");
+    }
+    EXPECT_TRUE(fs::is_empty(path("backup")));
+  }
+  noReader();
+}
+
 TEST_F(Maintenance, AFailedUpdateKeepsTheOldProgramAndSaysSo) {
   for (bool readOnly : {false, true}) {
     SCOPED_TRACE(readOnly ? "read-only program" : "no backup folder");
