@@ -1,8 +1,5 @@
 #include "app/maintenance.h"
 
-#include <cctype>
-#include <cstdio>
-
 #include "app/zuprn.h"
 #include "frame/files.h"
 #include "frame/progress.h"
@@ -70,20 +67,15 @@ const char* const kBackupFolder = "backup\\";
   Form_Unload(run);
 }
 
-// "/ShellExecute_": a page of the clinic's server ("///" and a pass text), a
-// web address, or a program of the current folder.
+// "/ShellExecute_": the clinic program names what to open, and has every
+// right this program has: the clinic server's load page ("///" and a pass
+// text, appended as it stands) or anything the shell opens. The text is one
+// argument of the shell's open call, never a command line.
 [[noreturn]] void cmd_ShellExecute(Run& run) {
   const std::string X = vbTrim(after(run.C, "/ShellExecute_"));
   showWaiting(run, b5("請 稍 候"));
-  if (X.rfind("///", 0) == 0) {
-    open(run, run.settings.softAppUrl + "wpx/icload.php?pass=" + urlEncode(X.substr(3)));
-  } else {
-    ShellTarget kind = classifyShellTarget(X);
-    if (kind == ShellTarget::Program && (!run.disk.exists(X) || run.disk.isFolder(X)))
-      kind = ShellTarget::Refused;
-    if (kind == ShellTarget::Refused) showRed(run, b5("無法開啟: ") + X, 3);
-    else open(run, X);
-  }
+  if (X.rfind("///", 0) == 0) open(run, run.settings.softAppUrl + "wpx/icload.php?pass=" + X.substr(3));
+  else open(run, X);
   UnloadMe_End(run);
 }
 
@@ -192,43 +184,7 @@ const char* const kBackupFolder = "backup\\";
   UnloadMe_End(run);
 }
 
-bool startsWithNoCase(const std::string& s, const char* prefix) {
-  for (size_t i = 0; prefix[i]; ++i)
-    if (i >= s.size() || std::tolower(static_cast<unsigned char>(s[i])) != prefix[i]) return false;
-  return true;
-}
-
 }  // namespace
-
-std::string urlEncode(const std::string& text) {
-  std::string out;
-  for (unsigned char c : text) {
-    if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~') {
-      out += static_cast<char>(c);
-    } else {
-      char hex[4];
-      std::snprintf(hex, sizeof hex, "%%%02X", c);
-      out += hex;
-    }
-  }
-  return out;
-}
-
-ShellTarget classifyShellTarget(const std::string& X) {
-  for (unsigned char c : X)
-    if (c < 0x20 || c == 0x7F || c == '"') return ShellTarget::Refused;
-  for (const char* scheme : {"http://", "https://"}) {
-    if (!startsWithNoCase(X, scheme)) continue;
-    const std::string rest = X.substr(std::string(scheme).size());
-    if (rest.empty() || rest[0] == '/' || X.find(' ') != std::string::npos) return ShellTarget::Refused;
-    return ShellTarget::WebAddress;
-  }
-  const size_t n = X.size();
-  if (n > 4 && X.find_first_of("\\/:*?<>|%") == std::string::npos && X[0] != '.' &&
-      X[0] != ' ' && startsWithNoCase(X.substr(n - 4), ".exe"))
-    return ShellTarget::Program;
-  return ShellTarget::Refused;
-}
 
 std::string clinicExeName(const std::string& office) {
   const std::string o = vbTrim(office);
