@@ -482,3 +482,26 @@ TEST_F(Declare, LibraryFailuresAreShownByErr2msgAndDeletionKeepsTheReceipt) {
   EXPECT_FALSE(has("uprecv.del"));
   EXPECT_FALSE(has("savefile.txt"));
 }
+
+#if defined(_WIN32)
+// The check result is unpacked by the clinic's unzip32.dll of either line,
+// UnZip 6.0 or 5.5x, each here a substitute beside the program.
+TEST_F(Declare, TheCheckResultIsUnpackedByEitherLineOfUnzip32) {
+  withExchange();
+  for (const char* library : {"unzip32.dll", "unzip32-5x/unzip32.dll"}) {
+    SCOPED_TRACE(library);
+    const fs::path program = dir / "program";
+    fs::remove_all(program);
+    fs::remove_all(path("unzipdir"));
+    fs::remove(path("ui.log"));
+    declState(R"("checkResults": [{"files": {"CHK11511.txt": "result"}}])");
+    fs::create_directories(program);
+    fs::copy_file(bin / programName("ic"), program / programName("ic"));
+    fs::copy_file(bin / library, program / "unzip32.dll");
+    script("click Command12\nclick Command13\n");
+    run("/ReportSample/", program / programName("ic"));
+    EXPECT_TRUE(logged("msgbox\t下載檢測結果\t下載檢測結果 完成\tok\tok"));
+    EXPECT_EQ(read("unzipdir/CHK11511.txt"), "result");
+  }
+}
+#endif
