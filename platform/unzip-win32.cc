@@ -87,16 +87,19 @@ std::string codeText(int rc) { return " (unzip32 " + std::to_string(rc) + ")"; }
 // Both lines' blocks hold the version at the same place; 6.0 fills a block of
 // the size it knows and otherwise answers that size, 5.5x fills it whatever.
 int interfaceOf(UzpVersion2Function* version, const std::string& library, std::string& why) {
-  alignas(8) unsigned char block[1024] = {};
-  UzpVer2* v = reinterpret_cast<UzpVer2*>(block);
-  v->structlen = sizeof(UzpVer2);
-  unsigned answer = version(block);
-  if (v->unzip.major == 0 && answer > offsetof(UzpVer2, zipinfo) && answer <= sizeof block) {
-    std::memset(block, 0, sizeof block);
-    v->structlen = answer;
-    version(block);
+  // Room for a later line's larger block.
+  union {
+    UzpVer2 v;
+    unsigned char bytes[1024];
+  } block{};
+  block.v.structlen = sizeof(UzpVer2);
+  const unsigned answer = version(&block);
+  if (block.v.unzip.major == 0 && answer > offsetof(UzpVer2, zipinfo) && answer <= sizeof block) {
+    std::memset(&block, 0, sizeof block);
+    block.v.structlen = answer;
+    version(&block);
   }
-  const UzVersionType u = v->unzip;
+  const UzVersionType u = block.v.unzip;
   if (u.major >= 6) return 6;
   if (u.major == 5 && u.minor == 5) return 5;
   why = library + (u.major == 0 ? b5(" 無法辨識版本")
