@@ -53,9 +53,25 @@ const char* const kBackupFolder = "backup\\";
   UnloadMe_End(run);
 }
 
+}  // namespace
+
+void cmd_OrvoPage(Run& run) { cmd_ORVO(run, run.settings.softAppUrl, "/ORVO//"); }
+void cmd_OrvoPublicPage(Run& run) { cmd_ORVO(run, run.settings.publicUrl, "//ORVO/"); }
+
+// "/ReName/" + source + "/" + target: copies the source when it exists.
+void cmd_ReName(Run& run) {
+  std::string R = vbMid(run.C, 9);
+  size_t slash = R.find('/');
+  if (slash != std::string::npos && slash > 0) {
+    std::string from = R.substr(0, slash), to = R.substr(slash + 1);
+    if (run.disk.exists(from)) copyFile(run.files(), from, to);
+  }
+  endProcess(run);
+}
+
 // "/WaitingForm": waits 15 seconds for the clinic program's repair, which it
 // announces with a non-empty "repair1" (Timer2 ends the run then).
-[[noreturn]] void cmd_WaitingForm(Run& run) {
+void cmd_WaitingForm(Run& run) {
   run.screen.appTitle("Waiting");  // how the clinic program finds this run
   run.reader.close();
   run.win.timer2Enabled = true;
@@ -63,7 +79,7 @@ const char* const kBackupFolder = "backup\\";
   showWaiting(run, b5("請_稍_候"));
   timedelay(run, 15, b5("請 稍 候"));
   closeWaiting(run);
-  run.reader.closed = true;
+  run.win.endAtOnce = true;
   Form_Unload(run);
 }
 
@@ -71,7 +87,7 @@ const char* const kBackupFolder = "backup\\";
 // right this program has: the clinic server's load page ("///" and a pass
 // text, appended as it stands) or anything the shell opens. The text is one
 // argument of the shell's open call, never a command line.
-[[noreturn]] void cmd_ShellExecute(Run& run) {
+void cmd_ShellExecute(Run& run) {
   const std::string X = vbTrim(after(run.C, "/ShellExecute_"));
   showWaiting(run, b5("請 稍 候"));
   if (X.rfind("///", 0) == 0) open(run, run.settings.softAppUrl + "wpx/icload.php?pass=" + X.substr(3));
@@ -80,7 +96,7 @@ const char* const kBackupFolder = "backup\\";
 }
 
 // "//ReName_orvomd.exe": "orvomd01.exe" replaced by the newer "orvomd.exe".
-[[noreturn]] void cmd_ReNameOrvomd(Run& run) {
+void cmd_ReNameOrvomd(Run& run) {
   const std::string newer = "orvomd.exe", target = "orvomd01.exe";
   showWaiting(run, b5(kUpdating));
   // Nothing waiting to replace it: the program is started as it is (the
@@ -102,7 +118,7 @@ const char* const kBackupFolder = "backup\\";
 
 // "//ReName_orvo.exe": the clinic program N replaced by the newer "orvo.exe",
 // retried in a new run when the operator asks.
-[[noreturn]] void cmd_ReNameOrvo(Run& run) {
+void cmd_ReNameOrvo(Run& run) {
   const std::string newer = "orvo.exe", N = clinicExeName(run.settings.office);
   showWaiting(run, b5(kUpdating));
   if (!run.disk.exists(newer)) UnloadMe_End(run);
@@ -141,7 +157,7 @@ const char* const kBackupFolder = "backup\\";
 
 // "//ReName_noicname": the patients without cards of "noicname.txt" moved into
 // the dated file OfficeCode + MMDD, then the manual on the web.
-[[noreturn]] void cmd_ReNameNoicname(Run& run) {
+void cmd_ReNameNoicname(Run& run) {
   const std::string list = "noicname.txt";
   if (!run.disk.exists(list) || run.disk.isFolder(list)) {
     run.screen.msgBox("ic", "No file: noicname.txt", Buttons::Ok, Icon::None, Answer::Ok);
@@ -184,26 +200,10 @@ const char* const kBackupFolder = "backup\\";
   UnloadMe_End(run);
 }
 
-}  // namespace
-
 std::string clinicExeName(const std::string& office) {
   const std::string o = vbTrim(office);
   if (o.empty() || o.size() > 2) return {};
   for (char c : o)
     if (c < '0' || c > '9') return {};
   return "orvo" + zeroPad(std::stol(o), 2) + ".exe";
-}
-
-bool runMaintenanceVerb(Run& run, Verb v) {
-  switch (v) {
-    case Verb::OrvoPage: cmd_ORVO(run, run.settings.softAppUrl, "/ORVO//");
-    case Verb::OrvoPublicPage: cmd_ORVO(run, run.settings.publicUrl, "//ORVO/");
-    case Verb::WaitingForm: cmd_WaitingForm(run);
-    case Verb::ShellExecute: cmd_ShellExecute(run);
-    case Verb::ReNameOrvomd: cmd_ReNameOrvomd(run);
-    case Verb::ReNameOrvo: cmd_ReNameOrvo(run);
-    case Verb::ReNameNoicname: cmd_ReNameNoicname(run);
-    case Verb::icZupRn: cmd_icZupRn(run); return true;
-    default: return false;
-  }
 }
