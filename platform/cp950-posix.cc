@@ -9,6 +9,8 @@
 #include <unicode/ustring.h>
 
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <mutex>
 
 namespace cp950 {
@@ -67,22 +69,32 @@ void appendUtf8(std::string& out, char32_t cp) {
 }
 
 // Decodes one complete character of 1 or 2 bytes; "?" when ICU has no mapping.
-void decodeOne(std::string& out, const char* p, int n) {
+char32_t decodeWithIcu(const char* p, int n) {
   UConverter* c = converter();
-  if (!c) {
-    out += n == 1 && static_cast<unsigned char>(p[0]) < 0x80 ? p[0] : '?';
-    return;
-  }
+  if (!c) return n == 1 && static_cast<unsigned char>(p[0]) < 0x80 ? p[0] : U'?';
   UChar u[4];
   UErrorCode err = U_ZERO_ERROR;
   ucnv_reset(c);
   int32_t len = ucnv_toUChars(c, u, 4, p, n, &err);
-  if (U_FAILURE(err) || len <= 0 || u[0] == 0xFFFD || u[0] == 0x1A) {
-    out += '?';
-    return;
-  }
+  if (U_FAILURE(err) || len <= 0 || u[0] == 0xFFFD || u[0] == 0x1A) return U'?';
   char32_t cp = u[0];
   if (U16_IS_LEAD(u[0]) && len > 1 && U16_IS_TRAIL(u[1])) cp = U16_GET_SUPPLEMENTARY(u[0], u[1]);
+  return cp;
+}
+
+// Each character's code point, by its bytes (a single byte below 0x100, a
+// pair above), kept once ICU has given it: a report decodes the same few
+// hundred characters thousands of times. 0: not asked yet. Guarded by lock().
+char32_t (&decoded())[65536] {
+  static char32_t table[65536];
+  return table;
+}
+
+void decodeOne(std::string& out, const char* p, int n) {
+  const unsigned key = n == 1 ? static_cast<unsigned char>(p[0])
+                              : static_cast<unsigned char>(p[0]) << 8 | static_cast<unsigned char>(p[1]);
+  char32_t& cp = decoded()[key];
+  if (cp == 0) cp = decodeWithIcu(p, n);
   appendUtf8(out, cp);
 }
 
@@ -119,6 +131,10 @@ std::string toUtf8(std::string_view bytes) {
   return out;
 }
 
+namespace {
+std::string fromUtf8WithIcu(std::string_view utf8);
+}  // namespace
+
 std::string fromUtf8(std::string_view utf8) {
   // Plain ASCII is the same in both; most texts of the program are.
   bool ascii = true;
@@ -130,6 +146,23 @@ std::string fromUtf8(std::string_view utf8) {
   if (ascii) return std::string(utf8);
 
   std::lock_guard<std::mutex> g(lock());
+  // The program's own labels come back thousands of times in a report: short
+  // texts are converted once.
+  static std::unordered_map<std::string, std::string> labels;
+  constexpr size_t kLabelBytes = 96, kLabels = 4096;
+  const bool label = utf8.size() <= kLabelBytes;
+  if (label) {
+    auto known = labels.find(std::string(utf8));
+    if (known != labels.end()) return known->second;
+  }
+  std::string out = fromUtf8WithIcu(utf8);
+  if (label && labels.size() < kLabels) labels.emplace(std::string(utf8), out);
+  return out;
+}
+
+namespace {
+
+std::string fromUtf8WithIcu(std::string_view utf8) {
   UErrorCode err = U_ZERO_ERROR;
   int32_t ulen = 0;
   u_strFromUTF8WithSub(nullptr, 0, &ulen, utf8.data(), static_cast<int32_t>(utf8.size()), 0xFFFD,
@@ -153,6 +186,8 @@ std::string fromUtf8(std::string_view utf8) {
   out.resize(static_cast<size_t>(n > 0 ? n : 0));
   return out;
 }
+
+}  // namespace
 
 std::string normalize(std::string_view bytes) {
   bool plain = true;

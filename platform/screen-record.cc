@@ -2,6 +2,7 @@
 // one UTF-8 line of the event log, fields separated by a tab, message boxes
 // answered from IC_UI_ANSWERS and then by their default button.
 #include <cctype>
+#include <cstdio>
 #include <sstream>
 #include <utility>
 
@@ -12,7 +13,9 @@
 namespace {
 
 std::string escapeUtf8(const std::string& u) {
+  if (u.find_first_of("\t\r\n\\") == std::string::npos) return u;  // most texts
   std::string out;
+  out.reserve(u.size() + 8);
   for (char c : u) {
     switch (c) {
       case '\t': out += "\\t"; break;
@@ -78,7 +81,18 @@ class RecordScreen : public Screen {
       }
     }
     if (answers.empty()) answers_.clear();
+    // Opened once for the run (a relative name is taken from the start
+    // folder, still the current one here), appending and unbuffered: every
+    // event is one write at the end, so a run that dies keeps each line it
+    // logged. A name the C library cannot open goes through the disk.
+    log_ = std::fopen(hostPath(logPath).c_str(), "ab");
+    if (log_) std::setvbuf(log_, nullptr, _IONBF, 0);
   }
+  ~RecordScreen() override {
+    if (log_) std::fclose(log_);
+  }
+  RecordScreen(const RecordScreen&) = delete;
+  RecordScreen& operator=(const RecordScreen&) = delete;
 
   bool waits() const override { return false; }
   void showWaiting(const std::string& text) override { event({"waiting", escape(text)}); }
@@ -176,8 +190,10 @@ class RecordScreen : public Screen {
       line += f;
     }
     line += '\n';
-    disk_->append(path_, line);
+    if (log_) std::fwrite(line.data(), 1, line.size(), log_);
+    else disk_->append(path_, line);
   }
+  std::FILE* log_ = nullptr;
   // Through the disk, so that a log name outside the ANSI code page opens on
   // Windows too; the screen's own, as it outlives the run's.
   std::unique_ptr<Disk> disk_ = makeRealDisk();
