@@ -21,6 +21,8 @@ constexpr ByteField kCount{52, 6};
 constexpr ByteField kFileSize{58, 11};
 // More lines than this stop the list: a register of years stays readable.
 constexpr size_t kMaxLines = 4000;
+// Records read at once (70 KB): what a full list shows.
+constexpr int64_t kBlockRecords = 1024;
 
 constexpr int kLeft = 500, kTop = 500;
 constexpr int kListWidth = 9240, kListHeight = 6560;
@@ -56,13 +58,20 @@ void cmd_icZupRn(Run& run) {
   listClear(run);
   const std::string path = run.settings.workDir + kUploadRegister;
   const int64_t n = run.disk.isFolder(path) ? 0 : registerRecords(run.disk.length(path).value_or(0));
-  // Record by record: only what is shown is read, however long the register.
+  // Block by block: only what is shown is read, however long the register.
+  std::string block;
+  int64_t blockFirst = 0;
   for (int64_t i = 0; i < n && run.list1.size() <= kMaxLines; ++i) {
-    std::string record;
-    if (!run.disk.readAt(path, i * kRecordSize, kReadWidth, record)) {
-      run.lastStatus = kErrFileAccess;
-      break;
+    if (i == 0 || i - blockFirst >= kBlockRecords) {
+      blockFirst = i;
+      if (!run.disk.readAt(path, i * kRecordSize, static_cast<size_t>(kBlockRecords * kRecordSize),
+                           block)) {
+        run.lastStatus = kErrFileAccess;
+        break;
+      }
     }
+    const size_t at = static_cast<size_t>((i - blockFirst) * kRecordSize);
+    std::string record = at < block.size() ? block.substr(at, kReadWidth) : std::string();
     record.resize(kReadWidth, ' ');
     for (const std::string& line : registerLines(cp950::normalize(record))) listAdd(run, line);
   }

@@ -249,7 +249,7 @@ struct CardMemo {
   // The list List1DataSave last saved whole (the copy and the holder's
   // history) in this run.
   bool saved = false;
-  std::string savedText;
+  std::string savedPath, savedText;
 };
 
 CardMemo& memo(Run& run) {
@@ -473,17 +473,19 @@ bool keepReport(Run& run, const std::string& path, const std::string& text) {
 void List1DataSave(Run& run) {
   std::string text;
   for (const std::string& line : run.list1) text += line + "\r\n";
-  // A second save of the same list in one run adds nothing.
+  // The copy is filed under the holder, where "/DataCase/" shows it.
+  // The holder's earlier reports are kept and the new one follows them; a
+  // second save of the same list for the same holder in one run adds nothing.
+  const std::string holder = listHolder(run);
+  const std::string path =
+      holder.empty() ? std::string() : run.settings.workDir + "ic\\data\\Z" + holder + "_3";
   CardMemo& m = memo(run);
-  if (m.saved && m.savedText == text) return;
+  if (m.saved && m.savedPath == path && m.savedText == text) return;
   m.saved = false;
   const bool copied = run.disk.write(run.settings.workDir + kListCopy, text);
   if (!copied) run.lastStatus = kErrFileAccess;
-  // The copy is filed under the holder, where "/DataCase/" shows it.
-  // The holder's earlier reports are kept and the new one follows them.
-  const std::string holder = listHolder(run);
-  const std::string path = run.settings.workDir + "ic\\data\\Z" + holder + "_3";
-  if (!holder.empty() && !keepReport(run, path, text)) return;
+  if (!path.empty() && !keepReport(run, path, text)) return;
   m.saved = copied;
+  m.savedPath = path;
   m.savedText = std::move(text);
 }

@@ -51,21 +51,28 @@ std::mutex& lock() {
 }
 
 void appendUtf8(std::string& out, char32_t cp) {
+  char b[4];
+  size_t n;
   if (cp < 0x80) {
-    out += static_cast<char>(cp);
+    b[0] = static_cast<char>(cp);
+    n = 1;
   } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+    b[0] = static_cast<char>(0xC0 | (cp >> 6));
+    b[1] = static_cast<char>(0x80 | (cp & 0x3F));
+    n = 2;
   } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+    b[0] = static_cast<char>(0xE0 | (cp >> 12));
+    b[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    b[2] = static_cast<char>(0x80 | (cp & 0x3F));
+    n = 3;
   } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+    b[0] = static_cast<char>(0xF0 | (cp >> 18));
+    b[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    b[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    b[3] = static_cast<char>(0x80 | (cp & 0x3F));
+    n = 4;
   }
+  out.append(b, n);
 }
 
 // Decodes one complete character of 1 or 2 bytes; "?" when ICU has no mapping.
@@ -107,8 +114,10 @@ std::string toUtf8(std::string_view bytes) {
   for (size_t i = 0; i < bytes.size();) {
     unsigned char b = static_cast<unsigned char>(bytes[i]);
     if (b < 0x80) {
-      out += static_cast<char>(b);
-      ++i;
+      size_t end = i + 1;  // a run of ASCII goes over as it is
+      while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) < 0x80) ++end;
+      out.append(bytes.data() + i, end - i);
+      i = end;
     } else if (isLead(b)) {
       if (i + 1 >= bytes.size()) {
         out += '?';
