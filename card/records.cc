@@ -242,6 +242,8 @@ struct CardMemo {
   // in neither, so each code is searched once a run.
   std::unordered_map<std::string, std::string> names;
   enum class List { Unread, Held, ByBlocks } list = List::Unread;
+  // Whether the list is older than the cache, asked once a run.
+  enum class Answer { Unknown, Yes, No } listOlder = Answer::Unknown;
   InstitutionIndex index;
   // The cache's whole records, when held.
   enum class Held { Unread, Yes, No } cacheHeld = Held::Unread;
@@ -356,7 +358,9 @@ std::string GetOffsCode(Run& run, const std::string& code, int16_t flag) {
   const Cached cached = lookUpCache(run, m, c, name);
   if (cached == Cached::Named) return m.names[c] = name;
   if (flag == 1) return c;
-  if (cached == Cached::NotListed && listOlderThanCache(run)) {
+  if (cached == Cached::NotListed && m.listOlder == CardMemo::Answer::Unknown)
+    m.listOlder = listOlderThanCache(run) ? CardMemo::Answer::Yes : CardMemo::Answer::No;
+  if (cached == Cached::NotListed && m.listOlder == CardMemo::Answer::Yes) {
     m.names[c].clear();
     return c;
   }
@@ -471,8 +475,11 @@ bool keepReport(Run& run, const std::string& path, const std::string& text) {
 }  // namespace
 
 void List1DataSave(Run& run) {
+  size_t size = 0;
+  for (const std::string& line : run.list1) size += line.size() + 2;
   std::string text;
-  for (const std::string& line : run.list1) text += line + "\r\n";
+  text.reserve(size);
+  for (const std::string& line : run.list1) text.append(line).append("\r\n");
   // The copy is filed under the holder, where "/DataCase/" shows it.
   // The holder's earlier reports are kept and the new one follows them; a
   // second save of the same list for the same holder in one run adds nothing.

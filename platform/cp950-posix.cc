@@ -157,11 +157,15 @@ std::string fromUtf8(std::string_view utf8) {
   std::lock_guard<std::mutex> g(lock());
   // The program's own labels come back thousands of times in a report: short
   // texts are converted once.
-  static std::unordered_map<std::string, std::string> labels;
+  struct Hash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+  };
+  static std::unordered_map<std::string, std::string, Hash, std::equal_to<>> labels;
   constexpr size_t kLabelBytes = 96, kLabels = 4096;
   const bool label = utf8.size() <= kLabelBytes;
   if (label) {
-    auto known = labels.find(std::string(utf8));
+    auto known = labels.find(utf8);
     if (known != labels.end()) return known->second;
   }
   std::string out = fromUtf8WithIcu(utf8);

@@ -12,12 +12,16 @@
 
 namespace {
 
-std::string escapeUtf8(const std::string& u) {
-  if (u.find_first_of("\t\r\n\\") == std::string::npos) return u;  // most texts
-  std::string out;
+std::string escapeUtf8(std::string u) {
+  size_t plain = 0;  // most texts have nothing to escape
+  while (plain < u.size() && u[plain] != '\t' && u[plain] != '\r' && u[plain] != '\n' &&
+         u[plain] != '\\')
+    ++plain;
+  if (plain == u.size()) return u;
+  std::string out(u, 0, plain);
   out.reserve(u.size() + 8);
-  for (char c : u) {
-    switch (c) {
+  for (size_t i = plain; i < u.size(); ++i) {
+    switch (const char c = u[i]) {
       case '\t': out += "\\t"; break;
       case '\r': out += "\\r"; break;
       case '\n': out += "\\n"; break;
@@ -185,6 +189,9 @@ class RecordScreen : public Screen {
  private:
   void event(std::initializer_list<std::string> fields) {
     std::string line;
+    size_t size = fields.size();
+    for (const std::string& f : fields) size += f.size();
+    line.reserve(size);
     for (const std::string& f : fields) {
       if (!line.empty()) line += '\t';
       line += f;
