@@ -47,10 +47,12 @@ int64_t registerRecords(int64_t length) {
 }
 
 std::vector<std::string> registerLines(const std::string& record) {
-  return {b5("上傳日期時間: ") + monthday(field(record, kUploadTime)),
-          "\t" + b5("檔案大小: ") + number(field(record, kFileSize)) + "\t" + b5("   筆數: ") +
-              number(field(record, kCount)),
-          b5("接收日期時間: ") + monthday(field(record, kReceiveTime)),
+  // Converted once: a long register repeats them a thousand times.
+  static const std::string uploaded = b5("上傳日期時間: "), size = "\t" + b5("檔案大小: "),
+                           count = "\t" + b5("   筆數: "), received = b5("接收日期時間: ");
+  return {uploaded + monthday(field(record, kUploadTime)),
+          size + number(field(record, kFileSize)) + count + number(field(record, kCount)),
+          received + monthday(field(record, kReceiveTime)),
           ""};
 }
 
