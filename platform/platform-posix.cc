@@ -50,6 +50,23 @@ fs::path native(const std::string& path) {
   return fs::path(p);
 }
 
+// The same as text for the system calls themselves: a path that needs no
+// drive mapping is not taken apart into a filesystem::path, which the
+// housekeeping would do tens of thousands of times.
+std::string nativeText(const std::string& path) {
+  if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':')
+    return native(path).string();
+  std::string p = cp950::toUtf8(path);
+  for (char& c : p)
+    if (c == '\\') c = '/';
+  return p;
+}
+
+// The status of a path, following links; false when there is none.
+bool status(const std::string& path, struct stat& st) {
+  return !path.empty() && ::stat(nativeText(path).c_str(), &st) == 0;
+}
+
 // Gives `to` the modification time of `from`, as a Windows copy does.
 bool keepTime(const fs::path& from, const fs::path& to) {
   struct stat st {};
@@ -63,7 +80,7 @@ bool keepTime(const fs::path& from, const fs::path& to) {
 // Writes `data` to the file, created when missing (never a folder): at
 // `offset`, or where the flags put it when offset is -1. One open, the
 // writes, one close; false when any of them failed.
-bool putFile(const fs::path& p, int flags, int64_t offset, const std::string& data) {
+bool putFile(const std::string& p, int flags, int64_t offset, const std::string& data) {
   int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0666);
   if (fd < 0) return false;
   bool ok = true;
@@ -118,28 +135,27 @@ class PosixDisk : public Disk {
     return nullptr;
   }
   bool exists(const std::string& path) override {
-    std::error_code ec;
-    return !path.empty() && fs::exists(native(path), ec);
+    struct stat st {};
+    return status(path, st);
   }
   bool isFolder(const std::string& path) override {
-    std::error_code ec;
-    return !path.empty() && fs::is_directory(native(path), ec);
+    struct stat st {};
+    return status(path, st) && S_ISDIR(st.st_mode);
   }
   std::optional<int64_t> length(const std::string& path) override {
-    std::error_code ec;
-    fs::path p = native(path);
-    if (fs::is_directory(p, ec)) return 0;
-    auto n = fs::file_size(p, ec);
-    if (ec) return std::nullopt;
-    return static_cast<int64_t>(n);
+    struct stat st {};
+    if (!status(path, st)) return std::nullopt;
+    if (S_ISDIR(st.st_mode)) return 0;
+    if (!S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<int64_t>(st.st_size);
   }
   std::optional<DateTime> modified(const std::string& path) override {
     struct stat st {};
-    if (::stat(native(path).c_str(), &st) != 0) return std::nullopt;
+    if (::stat(nativeText(path).c_str(), &st) != 0) return std::nullopt;
     return fromTimeT(st.st_mtime);
   }
   bool read(const std::string& path, std::string& out) override {
-    int fd = ::open(native(path).c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(nativeText(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st {};
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
@@ -164,7 +180,7 @@ class PosixDisk : public Disk {
   }
   bool readAt(const std::string& path, int64_t offset, size_t count, std::string& out) override {
     if (offset < 0) return false;
-    int fd = ::open(native(path).c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(nativeText(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st {};
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
@@ -183,15 +199,15 @@ class PosixDisk : public Disk {
     return ok;
   }
   bool write(const std::string& path, const std::string& data) override {
-    return putFile(native(path), O_TRUNC, -1, data);
+    return putFile(nativeText(path), O_TRUNC, -1, data);
   }
   bool writeAt(const std::string& path, int64_t offset, const std::string& data) override {
     // Bytes between the end and the offset read as zeros.
     if (offset < 0) return false;
-    return putFile(native(path), 0, offset, data);
+    return putFile(nativeText(path), 0, offset, data);
   }
   bool append(const std::string& path, const std::string& data) override {
-    return putFile(native(path), O_APPEND, -1, data);
+    return putFile(nativeText(path), O_APPEND, -1, data);
   }
   bool copy(const std::string& from, const std::string& to) override {
     std::error_code ec;
@@ -222,8 +238,8 @@ class PosixDisk : public Disk {
     return true;
   }
   bool isLink(const std::string& path) override {
-    std::error_code ec;
-    return !path.empty() && fs::is_symlink(native(path), ec);
+    struct stat st {};
+    return !path.empty() && ::lstat(nativeText(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
   }
   std::vector<std::string> folders(const std::string& folder) override {
     std::vector<std::string> names;
@@ -242,10 +258,9 @@ class PosixDisk : public Disk {
     return !ec;
   }
   bool remove(const std::string& path) override {
-    std::error_code ec;
-    fs::path p = native(path);
-    if (!fs::is_regular_file(p, ec)) return false;
-    return fs::remove(p, ec) && !ec;
+    struct stat st {};
+    if (!status(path, st) || !S_ISREG(st.st_mode)) return false;
+    return ::unlink(nativeText(path).c_str()) == 0;
   }
   bool makeFolder(const std::string& path) override {
     std::error_code ec;
