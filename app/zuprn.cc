@@ -1,5 +1,6 @@
 #include "app/zuprn.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "card/dates.h"
@@ -32,6 +33,11 @@ std::string field(const std::string& record, ByteField f) { return bcut(record, 
 
 // A number as the runtime joins it to a text: no blank, no decimals when whole.
 std::string number(const std::string& text) {
+  // Digits between blanks, as the register writes them: no need to ask Val.
+  const size_t b = text.find_first_not_of(' '), e = text.find_last_not_of(' ');
+  const size_t other = b == std::string::npos ? b : text.find_first_not_of("0123456789", b);
+  if (b != std::string::npos && e - b < 15 && std::min(other, text.size()) == e + 1)
+    return std::to_string(std::stoll(text.substr(b, e - b + 1)));
   double v = vbVal(text);
   if (v == std::floor(v) && std::fabs(v) < 1e15) return std::to_string(static_cast<long long>(v));
   return formatSingle(v);

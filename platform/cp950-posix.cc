@@ -8,6 +8,7 @@
 #include <unicode/ucnv_err.h>
 #include <unicode/ustring.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -50,29 +51,24 @@ std::mutex& lock() {
   return m;
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
-  char b[4];
-  size_t n;
+// Writes the UTF-8 bytes of a code point at `o`; the end of what it wrote.
+char* putUtf8(char* o, char32_t cp) {
   if (cp < 0x80) {
-    b[0] = static_cast<char>(cp);
-    n = 1;
+    *o++ = static_cast<char>(cp);
   } else if (cp < 0x800) {
-    b[0] = static_cast<char>(0xC0 | (cp >> 6));
-    b[1] = static_cast<char>(0x80 | (cp & 0x3F));
-    n = 2;
+    *o++ = static_cast<char>(0xC0 | (cp >> 6));
+    *o++ = static_cast<char>(0x80 | (cp & 0x3F));
   } else if (cp < 0x10000) {
-    b[0] = static_cast<char>(0xE0 | (cp >> 12));
-    b[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    b[2] = static_cast<char>(0x80 | (cp & 0x3F));
-    n = 3;
+    *o++ = static_cast<char>(0xE0 | (cp >> 12));
+    *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *o++ = static_cast<char>(0x80 | (cp & 0x3F));
   } else {
-    b[0] = static_cast<char>(0xF0 | (cp >> 18));
-    b[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    b[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    b[3] = static_cast<char>(0x80 | (cp & 0x3F));
-    n = 4;
+    *o++ = static_cast<char>(0xF0 | (cp >> 18));
+    *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *o++ = static_cast<char>(0x80 | (cp & 0x3F));
   }
-  out.append(b, n);
+  return o;
 }
 
 // Decodes one complete character of 1 or 2 bytes; "?" when ICU has no mapping.
@@ -97,46 +93,49 @@ char32_t (&decoded())[65536] {
   return table;
 }
 
-void decodeOne(std::string& out, const char* p, int n) {
+char* decodeOne(char* o, const char* p, int n) {
   const unsigned key = n == 1 ? static_cast<unsigned char>(p[0])
                               : static_cast<unsigned char>(p[0]) << 8 | static_cast<unsigned char>(p[1]);
   char32_t& cp = decoded()[key];
   if (cp == 0) cp = decodeWithIcu(p, n);
-  appendUtf8(out, cp);
+  return putUtf8(o, cp);
 }
 
 }  // namespace
 
 std::string toUtf8(std::string_view bytes) {
   std::lock_guard<std::mutex> g(lock());
-  std::string out;
-  out.reserve(bytes.size() * 3 / 2);
+  // No byte gives more than three (a pair gives at most four).
+  std::string out(bytes.size() * 3, '\0');
+  char* o = out.data();
   for (size_t i = 0; i < bytes.size();) {
     unsigned char b = static_cast<unsigned char>(bytes[i]);
     if (b < 0x80) {
       size_t end = i + 1;  // a run of ASCII goes over as it is
       while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) < 0x80) ++end;
-      out.append(bytes.data() + i, end - i);
+      std::memcpy(o, bytes.data() + i, end - i);
+      o += end - i;
       i = end;
     } else if (isLead(b)) {
       if (i + 1 >= bytes.size()) {
-        out += '?';
+        *o++ = '?';
         ++i;
       } else if (bytes[i + 1] == '\0') {
-        out += '?';  // a NUL after a lead byte is kept, as Windows keeps it
+        *o++ = '?';  // a NUL after a lead byte is kept, as Windows keeps it
         ++i;
       } else if (!isTrail(static_cast<unsigned char>(bytes[i + 1]))) {
-        out += '?';
+        *o++ = '?';
         i += 2;
       } else {
-        decodeOne(out, bytes.data() + i, 2);
+        o = decodeOne(o, bytes.data() + i, 2);
         i += 2;
       }
     } else {
-      decodeOne(out, bytes.data() + i, 1);
+      o = decodeOne(o, bytes.data() + i, 1);
       ++i;
     }
   }
+  out.resize(static_cast<size_t>(o - out.data()));
   return out;
 }
 

@@ -3,6 +3,7 @@
 // answered from IC_UI_ANSWERS and then by their default button.
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 #include <utility>
 
@@ -14,10 +15,12 @@ namespace {
 
 std::string escapeUtf8(std::string u) {
   size_t plain = 0;  // most texts have nothing to escape
-  while (plain < u.size() && u[plain] != '\t' && u[plain] != '\r' && u[plain] != '\n' &&
-         u[plain] != '\\')
-    ++plain;
-  if (plain == u.size()) return u;
+  while (plain < u.size()) {
+    plain += std::strcspn(u.c_str() + plain, "\t\r\n\\");
+    if (plain >= u.size() || u[plain] != '\0') break;
+    ++plain;  // a NUL inside the text is kept as it is
+  }
+  if (plain >= u.size()) return u;
   std::string out(u, 0, plain);
   out.reserve(u.size() + 8);
   for (size_t i = plain; i < u.size(); ++i) {
