@@ -71,7 +71,7 @@ struct Run {
   std::shared_ptr<void> cardMemo;
   FrameWindows win;
 
-  Files files() { return {disk, lastStatus, this}; }
+  Files files() { return {disk, lastStatus}; }
 };
 
 // Ending the process. Procedures that end the run ("never returns") throw this;
