@@ -2,6 +2,7 @@
 
 #include "frame/progress.h"
 #include "frame/run.h"
+#include "frame/runlog.h"
 
 namespace {
 
@@ -66,6 +67,7 @@ void housekeeping(Run& run) {
   clean(run, kBackupFolder, kOldExecutables, [&](const std::string& path) {
     return olderThan(run.disk.modified(path), now, kBackupDays);
   });
+  runlog::prune(run.disk, run.settings.workDir, now);
   showWaiting(run, "data fresh");
   closeWaiting(run);
 }

@@ -15,6 +15,7 @@
 #include "visit/prevent.h"
 #include "frame/progress.h"
 #include "app/readerverbs.h"
+#include "app/runlogging.h"
 #include "card/readf4.h"
 #include "card/report.h"
 #include "card/cardlib.h"
@@ -25,6 +26,7 @@
 #include "frame/vbtext.h"
 #include "visit/writef2.h"
 #include "declare/reportsample.h"
+#include "declare/logged.h"
 #include "declare/services.h"
 
 namespace {
@@ -111,7 +113,8 @@ bool declarationVerb(Run& run, Verb v) {
 // The declaration window carries the run from here; it ends when the window
 // is closed (or, for the monthly verbs with a stored password, by itself).
 [[noreturn]] void declarationWindow(Run& run, Verb v) {
-  std::unique_ptr<DeclareServices> svc = makeDeclareServices(run.sys, run.disk, run.settings.workDir);
+  std::unique_ptr<DeclareServices> svc =
+      logDeclareServices(makeDeclareServices(run.sys, run.disk, run.settings.workDir), run.runLog);
   switch (v) {
     case Verb::Uploadheafa: cmd_ReportSample(run, *svc, {"Command2", "Uploadheafa"});
     case Verb::Office11:
@@ -208,6 +211,7 @@ void Form_Load(Run& run) {
 
   run.lastStatus = 0;
   readSettings(run);
+  openRunLog(run);
 
   if (v == Verb::Office11) {
     run.settings.office = "1";

@@ -14,6 +14,7 @@
 #include "frame/reader.h"
 
 class CardLib;
+class RunLog;
 
 // The settings of the run (orvosys.ini, c:\orvo.ini, marker files).
 struct RunSettings {
@@ -64,6 +65,7 @@ struct Run {
   int16_t regLen = 0;
 
   std::vector<std::string> list1;  // the main window's log list
+  RunLog* runLog = nullptr;        // the run log (frame/runlog.h); none in tests
   FrameWindows win;
 
   Files files() { return {disk, lastStatus, this}; }

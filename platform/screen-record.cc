@@ -66,8 +66,10 @@ std::string seconds(double s) {
 
 class RecordScreen : public Screen {
  public:
-  RecordScreen(const std::string& logPath, const std::string& answers, OperatorScript script)
+  RecordScreen(const std::string& logPath, const std::string& answers, OperatorScript script,
+               const std::optional<std::string>& commandLine)
       : path_(logPath), script_(std::move(script)) {
+    if (commandLine) event({"start", escape(*commandLine)});
     std::string a;
     for (size_t i = 0; i <= answers.size(); ++i) {
       if (i == answers.size() || answers[i] == ',') {
@@ -120,7 +122,7 @@ class RecordScreen : public Screen {
   std::vector<UiEvent> pump() override { return {}; }
   // The operator closes a shown window at once.
   bool windowOpen(const std::string&) override { return false; }
-  void exit() override { event({"exit"}); }
+  void exit(int code) override { event({"exit", std::to_string(code)}); }
 
   void formChanged(const Form& form, const Control* c, FormChange what) override {
     if (what == FormChange::Caption) {
@@ -191,6 +193,7 @@ class RecordScreen : public Screen {
 }  // namespace
 
 std::unique_ptr<Screen> makeRecordScreen(System&, const std::string& logPath,
-                                         const std::string& answers, OperatorScript script) {
-  return std::make_unique<RecordScreen>(logPath, answers, std::move(script));
+                                         const std::string& answers, OperatorScript script,
+                                         const std::optional<std::string>& commandLine) {
+  return std::make_unique<RecordScreen>(logPath, answers, std::move(script), commandLine);
 }

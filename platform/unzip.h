@@ -19,6 +19,10 @@ bool unzipAll(const std::string& archive, const std::string& folder, std::string
 // ".." part; "/" and "\" both separate parts.
 bool safeEntryName(std::string_view name);
 
+// The unzip library's name and the version of its interface, as support reads
+// it ("unzip32.dll: UnZip 6.0.0, DLL 6.0.0, API 5.5.2"); empty when it is missing.
+std::string unzipVersion();
+
 #if defined(_WIN32)
 // unzipAll through the unzip library of that name (tests name a missing one).
 bool unzipAllWith(const std::string& library, const std::string& archive,
