@@ -2,6 +2,7 @@
 
 #include "card/errors.h"
 #include "frame/runlog.h"
+#include "frame/vbtext.h"
 #include "platform/platform.h"
 
 namespace {
@@ -57,7 +58,7 @@ int16_t LoggedCardLib::hisGetCardStatus(CardType card) {
   const int64_t ms = log_.clock().steadyMs() - start;
   // The answer is the card's state, not a failure code.
   log_.line("call", "hisGetCardStatus(" + std::to_string(static_cast<int>(card)) + ") = " +
-                        std::to_string(status) + " " + runlog::oneLine(statusWord(card, status)) +
+                        std::to_string(status) + " " + vbTrim(runlog::oneLine(statusWord(card, status))) +
                         ", " + std::to_string(ms) + " ms");
   return status;
 }
