@@ -53,8 +53,8 @@ void openRunLog(Run& run) {
       log.line("setting", found(run, sysIni) + ": beginlink=" + std::to_string(run.settings.beginLink) +
                               ", RunLog=1");
       log.line("setting", found(run, kOrvoIni) + ": SoftAppHttp=" + run.settings.softAppHttp +
-                              ", Office=" + run.settings.office + ", OfficeCode=" +
-                              run.settings.officeCode);
+                              ", PublicHttp=" + run.settings.publicUrl + ", Office=" + run.settings.office +
+                              ", OfficeCode=" + run.settings.officeCode);
     }
     log.open(dir, enabled);
   } catch (...) {
