@@ -45,3 +45,15 @@ TEST(Diagnose, LastRunsAreTheEndLinesNewestLast) {
 }
 
 }  // namespace
+
+#include "app/runlogging.h"
+
+namespace {
+
+TEST(RunLogging, ThePassTextOfShellExecuteIsNeverWritten) {
+  EXPECT_EQ(loggedCommandLine("/ShellExecute_///s3cret"), "/ShellExecute_///******");
+  EXPECT_EQ(loggedCommandLine("/ShellExecute_http://x/?a=1"), "/ShellExecute_http://x/?a=1");
+  EXPECT_EQ(loggedCommandLine("/ReadF4"), "/ReadF4");
+}
+
+}  // namespace

@@ -20,9 +20,16 @@ std::string found(Run& run, const std::string& path) {
 
 }  // namespace
 
+std::string loggedCommandLine(const std::string& C) {
+  // "/ShellExecute_///" + a pass text for the clinic's server: never written.
+  const std::string pass = "/ShellExecute_///";
+  if (C.rfind(pass, 0) == 0) return pass + std::string(C.size() - pass.size(), '*');
+  return C;
+}
+
 void logStart(RunLog& log, System& sys, const std::string& version) {
   try {
-    log.line("start", "ic " + version + ", command line \"" + sys.commandLine() + "\"");
+    log.line("start", "ic " + version + ", command line \"" + loggedCommandLine(sys.commandLine()) + "\"");
     log.line("start", "program " + sys.exePath() + ", start folder " + sys.currentFolder());
     std::string ui = sys.env("IC_UI").value_or("");
 #if defined(_WIN32)
@@ -43,7 +50,9 @@ void openRunLog(Run& run) {
     std::string dir = run.settings.workDir.empty() ? start : folderOf(run.settings.workDir);
     const std::string sysIni = dir + kSysIni;
     const bool enabled = vbTrim(run.sys.profileString(kSection, "RunLog", "1", sysIni, 100)) != "0";
-    if (enabled) {
+    if (enabled && run.settings.softAppUrl.empty()) {
+      log.line("folder", "working folder " + dir + " (the run ended before it read the settings)");
+    } else if (enabled) {
       // The start-up stays in the start folder when it holds orvosys.ini and
       // otherwise moves to Directory of c:\orvo.ini (default c:\orvo).
       log.line("folder", "working folder " + dir +
@@ -65,12 +74,13 @@ void logEnd(Run& run, int exitCode, const std::string& how) noexcept {
   if (!run.runLog) return;
   try {
     RunLog& log = *run.runLog;
+    // A run that ended before the settings: its lines go to the start folder.
+    openRunLog(run);
     const std::string h = !log.how().empty() ? log.how() : how;
     log.line("end", "how=" + h + " exit=" + std::to_string(exitCode) +
                         " lastStatus=" + std::to_string(run.lastStatus) + " error=\"" +
                         run.lastError + "\" ms=" + std::to_string(log.elapsedMs()) + " cmd=\"" +
-                        run.C + "\"");
-    openRunLog(run);
+                        loggedCommandLine(run.C) + "\"");
   } catch (...) {
   }
 }

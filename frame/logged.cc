@@ -1,7 +1,5 @@
 #include "frame/logged.h"
 
-#include <cerrno>
-
 #include "platform/cp950.h"
 #include "frame/runlog.h"
 
@@ -9,8 +7,7 @@ namespace {
 
 std::string bytes(size_t n) { return " (" + std::to_string(n) + " bytes)"; }
 
-// Clears the system's failure code, so that a failure's text is its own.
-void clearError() { errno = 0; }
+void clearError() { clearSystemError(); }
 
 }  // namespace
 

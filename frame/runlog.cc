@@ -25,17 +25,6 @@ std::string maskId(const std::string& id) {
   return m;
 }
 
-std::string maskName(const std::string& name) {
-  std::string m;
-  for (size_t i = 0; i < name.size();) {
-    const size_t n = cp950::charBytes(name, i);
-    if (i == 0) m += name.substr(0, n);
-    else if (name[i] != ' ') m += '*';
-    i += n;
-  }
-  return m;
-}
-
 namespace {
 
 bool upper(char c) { return c >= 'A' && c <= 'Z'; }

@@ -39,8 +39,6 @@ inline constexpr const char* kBom = "\xEF\xBB\xBF";
 // An identity number: its first and last two characters, the rest "*"
 // ("A1******89"); up to four characters all "*".
 std::string maskId(const std::string& id);
-// A name (CP950): its first character, each other one "*".
-std::string maskName(const std::string& name);
 // Every word of the text shaped like an identity number (a letter, a letter
 // or digit, eight digits) masked as maskId does: the last guard of every line.
 std::string maskIds(const std::string& text);

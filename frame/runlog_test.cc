@@ -9,14 +9,11 @@
 
 namespace {
 
-TEST(RunLogMask, IdentityNumbersNamesAndTextsAroundThem) {
+TEST(RunLogMask, IdentityNumbersAndTextsAroundThem) {
   const struct {
     std::string in, out;
   } ids[] = {{"A123456789", "A1******89"}, {"AB12", "****"}, {"", ""}, {"A12345", "A1**45"}};
   for (const auto& c : ids) EXPECT_EQ(runlog::maskId(c.in), c.out) << c.in;
-
-  EXPECT_EQ(runlog::maskName(b5("王小明")), b5("王") + "**");
-  EXPECT_EQ(runlog::maskName("Li"), "L*");
 
   const struct {
     std::string in, out;

@@ -454,6 +454,8 @@ std::string systemErrorText() {
   return cp950::fromUtf8(std::string(std::strerror(e)) + " (errno " + std::to_string(e) + ")");
 }
 
+void clearSystemError() { errno = 0; }
+
 std::optional<int64_t> freeDiskSpace(const std::string& folder) {
   struct statvfs v {};
   if (::statvfs(native(folder).c_str(), &v) != 0) return std::nullopt;

@@ -593,6 +593,11 @@ std::string systemErrorText() {
   return cp950::fromWide(w) + " (" + std::to_string(err) + ")";
 }
 
+void clearSystemError() {
+  SetLastError(0);
+  errno = 0;
+}
+
 std::optional<int64_t> freeDiskSpace(const std::string& folder) {
   ULARGE_INTEGER avail{};
   if (!GetDiskFreeSpaceExW(wide(folder).c_str(), &avail, nullptr, nullptr)) return std::nullopt;

@@ -174,6 +174,8 @@ std::string hostPath(const std::string& path);
 // The system's text for the failure of the last file operation of this
 // thread (CP950), with its code; empty when it gives none.
 std::string systemErrorText();
+// Forgets the last failure, so that the next failure's text is its own.
+void clearSystemError();
 // Free bytes for the caller on the disk of the folder; none when unknown.
 std::optional<int64_t> freeDiskSpace(const std::string& folder);
 // The file's version resource ("1.2.3.4") where it has one (Windows), else empty.
