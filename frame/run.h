@@ -69,7 +69,7 @@ struct Run {
   RunLog* runLog = nullptr;        // the run log (frame/runlog.h); none in tests
   FrameWindows win;
 
-  Files files() { return {disk, lastStatus, this}; }
+  Files files() { return {disk, lastStatus}; }
 };
 
 // Ending the process. Procedures that end the run ("never returns") throw this;
