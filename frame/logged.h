@@ -64,6 +64,7 @@ class LoggedScreen : public Screen {
   void caption(const std::string& window, const std::string& text) override {
     s_.caption(window, text);
   }
+  void appTitle(const std::string& text) override { s_.appTitle(text); }
   void listClear() override { s_.listClear(); }
   void listAdd(const std::string& line) override { s_.listAdd(line); }
   void show(const std::string& window) override;
