@@ -3,6 +3,7 @@
 #include "frame/files.h"
 #include "frame/progress.h"
 #include "frame/run.h"
+#include "frame/runlog.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ void housekeeping(Run& run) {
   clean(run, kBackupFolder, kOldExecutables, [&](OpenFolder& f, const std::string& name) {
     return olderThan(f.modified(name), now, kBackupDays);
   });
+  runlog::prune(run.disk, run.settings.workDir, now);
   showWaiting(run, "data fresh");
   closeWaiting(run);
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/housekeeping.h"
+#include "app/runlogging.h"
 #include "app/verbs.h"
 #include "frame/files.h"
 #include "frame/progress.h"
@@ -89,6 +90,7 @@ void Form_Load(Run& run) {
   if (ranIn(run, row, Phase::BeforeSettings)) return;
   run.lastStatus = 0;
   readSettings(run);
+  openRunLog(run);
   if (ranIn(run, row, Phase::Declaration) || ranIn(run, row, Phase::Maintenance)) return;
 
   run.lastStatus = 0;

@@ -10,6 +10,7 @@
 #include "app/zuprn.h"
 #include "card/readf4.h"
 #include "card/report.h"
+#include "declare/logged.h"
 #include "declare/reportsample.h"
 #include "declare/services.h"
 #include "frame/progress.h"
@@ -30,7 +31,7 @@ constexpr const char* kDevelopmentExe = "vexa5";
 // window is closed (or, for the monthly verbs with a stored password, by itself).
 
 std::unique_ptr<DeclareServices> services(Run& run) {
-  return makeDeclareServices(run.sys, run.disk, run.settings.workDir);
+  return logDeclareServices(makeDeclareServices(run.sys, run.disk, run.settings.workDir), run.runLog);
 }
 
 [[noreturn]] MAY_END_RUN void declarationWindow(Run& run) {

@@ -4,6 +4,8 @@
 // under $IC_DRIVE_ROOT (default ~/.ic/drives): X:\a\b is $IC_DRIVE_ROOT/x/a/b.
 #include <dirent.h>
 #include <dlfcn.h>
+#include <link.h>
+#include <sys/statvfs.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <spawn.h>
@@ -15,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -167,6 +170,22 @@ class PosixFolder : public OpenFolder {
   int fd_;
 };
 
+// O_APPEND: each write lands at the end in one step, whoever else appends.
+class PosixAppend : public AppendFile {
+ public:
+  PosixAppend(int fd, int64_t size) : fd_(fd), size_(size) {}
+  ~PosixAppend() override { ::close(fd_); }
+  bool write(const std::string& data) override {
+    const ssize_t n = ::write(fd_, data.data(), data.size());
+    return n == static_cast<ssize_t>(data.size());
+  }
+  int64_t size() override { return size_; }
+
+ private:
+  int fd_;
+  int64_t size_;
+};
+
 class PosixDisk : public Disk {
  public:
   std::unique_ptr<OpenFolder> openFolder(const std::string& base,
@@ -183,6 +202,22 @@ class PosixDisk : public Disk {
     }
     if (fd < 0) return nullptr;
     return std::make_unique<PosixFolder>(fd);
+}
+
+  std::unique_ptr<AppendFile> openAppend(const std::string& path, const std::string& header) override {
+    const fs::path p = native(path);
+    int fd = ::open(p.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const bool created = fd >= 0;
+    if (!created) fd = ::open(p.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd);
+      return nullptr;
+    }
+    auto f = std::make_unique<PosixAppend>(fd, static_cast<int64_t>(st.st_size));
+    if (created && !header.empty()) f->write(header);
+    return f;
   }
   std::unique_ptr<DiskLock> lock(const std::string& path, int waitMs) override {
     std::error_code ec;
@@ -355,6 +390,12 @@ class PosixClock : public Clock {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
   }
   void sleepMs(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+  DateTime nowPrecise(int& millisecond) override {
+    struct timespec ts {};
+    ::clock_gettime(CLOCK_REALTIME, &ts);
+    millisecond = static_cast<int>(ts.tv_nsec / 1000000);
+    return fromTimeT(ts.tv_sec);
+  }
 };
 
 class PosixLibrary : public Library {
@@ -362,6 +403,13 @@ class PosixLibrary : public Library {
   explicit PosixLibrary(void* h) : handle_(h) {}
   ~PosixLibrary() override { dlclose(handle_); }
   void* function(const char* name) override { return dlsym(handle_, name); }
+  std::string path() override {
+    struct link_map* map = nullptr;
+    if (dlinfo(handle_, RTLD_DI_LINKMAP, &map) != 0 || !map || !map->l_name) return {};
+    std::error_code ec;
+    fs::path p = fs::absolute(map->l_name, ec);
+    return cp950::fromUtf8(ec ? std::string(map->l_name) : p.string());
+  }
 
  private:
   void* handle_;
@@ -428,10 +476,32 @@ class PosixSystem : public System {
   std::unique_ptr<Library> loadLibrary(const std::string& baseName) override {
     std::string file = "lib" + baseName + ".so";
     void* h = dlopen((exeFolder_ / file).c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!h) h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!h) return nullptr;
+    std::string besideWhy;
+    if (!h) {
+      const char* e = dlerror();
+      besideWhy = e ? e : "";
+      h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    }
+    if (!h) {
+      // The copy beside the program explains more than the search's miss.
+      const char* e = dlerror();
+      std::string why = besideWhy.find("No such file") == std::string::npos ? besideWhy
+                                                                             : std::string(e ? e : "");
+      if (why.find("No such file") != std::string::npos)
+        loadError_ = "not found (" + file + ")";
+      else if (why.find("wrong ELF class") != std::string::npos ||
+               why.find("invalid ELF header") != std::string::npos ||
+               why.find("file too short") != std::string::npos)
+        loadError_ = "not a library of this program's kind: " + why;
+      else
+        loadError_ = why;
+      loadError_ = cp950::fromUtf8(loadError_);
+      return nullptr;
+    }
     return std::make_unique<PosixLibrary>(h);
   }
+  std::string lastLoadError() override { return loadError_; }
+  int64_t processId() override { return static_cast<int64_t>(::getpid()); }
   std::unique_ptr<Library> loadLibraryFile(const std::string& path) override {
     void* h = dlopen(native(path).c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!h) return nullptr;
@@ -480,7 +550,7 @@ class PosixSystem : public System {
     if (file.find_first_of("\\/:") == std::string::npos) return "c:\\windows\\" + file;
     return file;
   }
-  std::string commandLine_, exeBase_, exePath_;
+  std::string commandLine_, exeBase_, exePath_, loadError_;
   fs::path exeFolder_;
   PosixDisk disk_;
 };
@@ -505,6 +575,31 @@ std::unique_ptr<Disk> makeRealDisk() { return std::make_unique<PosixDisk>(); }
 std::unique_ptr<Clock> makeRealClock() { return std::make_unique<PosixClock>(); }
 std::unique_ptr<System> makeRealSystem(int argc, char** argv) {
   return std::make_unique<PosixSystem>(argc, argv);
+}
+
+std::string systemErrorText() {
+  const int e = errno;
+  if (e == 0) return {};
+  return cp950::fromUtf8(std::string(std::strerror(e)) + " (errno " + std::to_string(e) + ")");
+}
+
+void clearSystemError() { errno = 0; }
+
+std::optional<int64_t> freeDiskSpace(const std::string& folder) {
+  struct statvfs v {};
+  if (::statvfs(native(folder).c_str(), &v) != 0) return std::nullopt;
+  return static_cast<int64_t>(v.f_bavail) * static_cast<int64_t>(v.f_frsize);
+}
+
+std::string fileVersion(const std::string&) { return {}; }
+
+bool writeRedirectedStdout(const std::string& text) {
+  struct stat st {};
+  if (::isatty(1) || ::fstat(1, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode) ||
+                                               S_ISSOCK(st.st_mode)))
+    return false;
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  return std::fflush(stdout) == 0;
 }
 
 void tellVersion(const std::string& version) {

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "platform/cp950-win32.h"
 #include "platform/cp950.h"
@@ -152,6 +153,23 @@ class WinFolder : public OpenFolder {
   std::vector<HANDLE> held_;
 };
 
+// FILE_APPEND_DATA alone: every WriteFile lands at the end in one step.
+class WinAppend : public AppendFile {
+ public:
+  WinAppend(HANDLE h, int64_t size) : h_(h), size_(size) {}
+  ~WinAppend() override { CloseHandle(h_); }
+  bool write(const std::string& data) override {
+    DWORD n = 0;
+    return WriteFile(h_, data.data(), static_cast<DWORD>(data.size()), &n, nullptr) &&
+           n == data.size();
+  }
+  int64_t size() override { return size_; }
+
+ private:
+  HANDLE h_;
+  int64_t size_;
+};
+
 class WinDisk : public Disk {
  public:
   std::unique_ptr<OpenFolder> openFolder(const std::string& base,
@@ -179,6 +197,23 @@ class WinDisk : public Disk {
     }
     if (!isDir(attributes(path))) return release();
     return std::make_unique<WinFolder>(*this, path, std::move(held));
+}
+
+  std::unique_ptr<AppendFile> openAppend(const std::string& path, const std::string& header) override {
+    if (path.empty() || isDir(attributes(path))) return nullptr;
+    HANDLE h = CreateFileW(wide(path).c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
+    LARGE_INTEGER size{};
+    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileSizeEx(h, &size)) {
+      CloseHandle(h);
+      return nullptr;
+    }
+    auto f = std::make_unique<WinAppend>(h, static_cast<int64_t>(size.QuadPart));
+    if (created && !header.empty()) f->write(header);
+    return f;
   }
   std::unique_ptr<DiskLock> lock(const std::string& path, int waitMs) override {
     HANDLE h = openFile(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
@@ -352,6 +387,12 @@ class WinClock : public Clock {
     return c.QuadPart / f.QuadPart * 1000 + c.QuadPart % f.QuadPart * 1000 / f.QuadPart;
   }
   void sleepMs(int ms) override { Sleep(ms > 0 ? static_cast<DWORD>(ms) : 0); }
+  DateTime nowPrecise(int& millisecond) override {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    millisecond = st.wMilliseconds;
+    return fromSystemTime(st);
+  }
 };
 
 class WinLibrary : public Library {
@@ -364,6 +405,13 @@ class WinLibrary : public Library {
     static_assert(sizeof p == sizeof f);
     std::memcpy(&p, &f, sizeof p);
     return p;
+  }
+  std::string path() override {
+    std::wstring w(1024, L'\0');
+    DWORD n = GetModuleFileNameW(h_, w.data(), static_cast<DWORD>(w.size()));
+    if (n == 0 || n >= w.size()) return {};
+    w.resize(n);
+    return cp950::fromWide(w);
   }
 
  private:
@@ -509,10 +557,16 @@ class WinSystem : public System {
     // its dependencies must not stop the run with a system dialog.
     UINT old = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     HMODULE h = LoadLibraryW(wide(baseName + ".dll").c_str());
+    const DWORD err = h ? 0 : GetLastError();
     SetErrorMode(old);
-    if (!h) return nullptr;
+    if (!h) {
+      loadError_ = loadErrorText(baseName + ".dll", err);
+      return nullptr;
+    }
     return std::make_unique<WinLibrary>(h);
   }
+  std::string lastLoadError() override { return loadError_; }
+  int64_t processId() override { return static_cast<int64_t>(GetCurrentProcessId()); }
   std::unique_ptr<Library> loadLibraryFile(const std::string& path) override {
     // Its own dependencies are looked for beside it, not beside the program.
     UINT old = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
@@ -583,7 +637,23 @@ class WinSystem : public System {
   }
 
  private:
-  std::string commandLine_, exeBase_, exePath_;
+  // LoadLibrary's failure as the technician reads it: the two usual ones by
+  // name, any other with the system's own text.
+  static std::string loadErrorText(const std::string& file, DWORD err) {
+    const std::string code = " (" + std::to_string(err) + ")";
+    if (err == ERROR_MOD_NOT_FOUND) return "not found: " + file + code;
+    if (err == ERROR_BAD_EXE_FORMAT)
+      return "not a library of this program's kind (32-bit Windows): " + file + code;
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, err, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring w = text ? text : L"";
+    if (text) LocalFree(text);
+    while (!w.empty() && (w.back() == L'\r' || w.back() == L'\n' || w.back() == L' ')) w.pop_back();
+    return file + ": " + cp950::fromWide(w) + code;
+  }
+  std::string commandLine_, exeBase_, exePath_, loadError_;
 };
 
 }  // namespace
@@ -627,6 +697,58 @@ std::string hostPath(const std::string& path) { return ansiPath(path); }
 std::unique_ptr<Disk> makeRealDisk() { return std::make_unique<WinDisk>(); }
 std::unique_ptr<Clock> makeRealClock() { return std::make_unique<WinClock>(); }
 std::unique_ptr<System> makeRealSystem(int, char**) { return std::make_unique<WinSystem>(); }
+
+std::string systemErrorText() {
+  const DWORD err = GetLastError();
+  if (err == 0) return {};
+  wchar_t* text = nullptr;
+  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                 nullptr, err, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring w = text ? text : L"";
+  if (text) LocalFree(text);
+  while (!w.empty() && (w.back() == L'\r' || w.back() == L'\n' || w.back() == L' ')) w.pop_back();
+  return cp950::fromWide(w) + " (" + std::to_string(err) + ")";
+}
+
+void clearSystemError() {
+  SetLastError(0);
+  errno = 0;
+}
+
+std::optional<int64_t> freeDiskSpace(const std::string& folder) {
+  ULARGE_INTEGER avail{};
+  if (!GetDiskFreeSpaceExW(wide(folder).c_str(), &avail, nullptr, nullptr)) return std::nullopt;
+  return static_cast<int64_t>(avail.QuadPart);
+}
+
+std::string fileVersion(const std::string& path) {
+  const std::wstring w = wide(path);
+  DWORD ignored = 0;
+  const DWORD n = GetFileVersionInfoSizeW(w.c_str(), &ignored);
+  if (n == 0) return {};
+  std::vector<char> block(n);
+  if (!GetFileVersionInfoW(w.c_str(), 0, n, block.data())) return {};
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT len = 0;
+  if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &len) || !info ||
+      len < sizeof *info)
+    return {};
+  return std::to_string(HIWORD(info->dwFileVersionMS)) + "." +
+         std::to_string(LOWORD(info->dwFileVersionMS)) + "." +
+         std::to_string(HIWORD(info->dwFileVersionLS)) + "." +
+         std::to_string(LOWORD(info->dwFileVersionLS));
+}
+
+bool writeRedirectedStdout(const std::string& text) {
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (out == nullptr || out == INVALID_HANDLE_VALUE) return false;
+  const DWORD type = GetFileType(out);
+  if (type != FILE_TYPE_DISK && type != FILE_TYPE_PIPE) return false;
+  DWORD written = 0;
+  return WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+         written == text.size();
+}
 
 void tellVersion(const std::string& version) {
   // A window program has a usable standard output only when its starter gave

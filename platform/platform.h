@@ -43,6 +43,15 @@ struct OpenFolder {
   virtual bool remove(const std::string& name) = 0;
 };
 
+// A file opened for appending whole lines: each write() lands at the end in
+// one operation, so the lines of two processes sharing the file never mix.
+struct AppendFile {
+  virtual ~AppendFile() = default;
+  virtual bool write(const std::string& data) = 0;
+  // Its size when opened; -1 when unknown.
+  virtual int64_t size() = 0;
+};
+
 struct Disk {
   virtual ~Disk() = default;
   // True for an existing file or folder; never fails.
@@ -90,11 +99,20 @@ struct Disk {
   // folder must exist), waiting up to `waitMs` for another run to let go.
   // Null when it could not be had in time or the file cannot be opened.
   virtual std::unique_ptr<DiskLock> lock(const std::string& path, int waitMs) = 0;
+  // Opens the file for appending (created when missing; its folder must
+  // exist), writing `header` first when this call created it. Others may read,
+  // append to and delete it while it is open. Null when it cannot be opened.
+  virtual std::unique_ptr<AppendFile> openAppend(const std::string& path, const std::string& header);
 };
 
 struct Clock {
   virtual ~Clock() = default;
   virtual DateTime now() = 0;
+  // now() and the millisecond within its second, read together (the run log).
+  virtual DateTime nowPrecise(int& millisecond) {
+    millisecond = 0;
+    return now();
+  }
   // Milliseconds of a steady clock: waits measured with it end on time even
   // across midnight.
   virtual int64_t steadyMs() = 0;
@@ -105,7 +123,10 @@ struct Clock {
 struct Library {
   virtual ~Library() = default;
   virtual void* function(const char* name) = 0;
+  // The file it was loaded from (program's form), empty when unknown.
+  virtual std::string path() { return {}; }
 };
+
 
 // What mapping a network drive gave.
 struct NetDriveResult {
@@ -132,8 +153,14 @@ struct System {
   virtual bool writeProfileString(const std::string& section, const std::string& key,
                                   const std::string& value, const std::string& file) = 0;
   // Loads the card-control library ("cshis"): beside the executable first,
-  // then the platform's usual search. Null when it cannot be loaded.
+  // then the platform's usual search. Null when it cannot be loaded; then
+  // lastLoadError() tells why.
   virtual std::unique_ptr<Library> loadLibrary(const std::string& baseName) = 0;
+  // Why the last load failed, as the technician reads it (CP950): "not found",
+  // "not a library of this program's kind (32-bit Windows)", or the system's text.
+  virtual std::string lastLoadError() { return {}; }
+  // The process id, for telling the lines of two runs apart.
+  virtual int64_t processId() { return 0; }
   // Loads the library at exactly that path (program's form, e.g. workDir +
   // libraryFileName("nhi_eiiapi")) and nowhere else. Null when it cannot be loaded.
   virtual std::unique_ptr<Library> loadLibraryFile(const std::string& path) { return nullptr; }
@@ -171,6 +198,18 @@ std::string temporaryBeside(const std::string& path);
 // links resolved, in the program's form, for telling whether one folder lies
 // inside another; the path as given when it cannot be resolved.
 std::string resolvedPath(const std::string& path);
+// The system's text for the failure of the last file operation of this
+// thread (CP950), with its code; empty when it gives none.
+std::string systemErrorText();
+// Forgets the last failure, so that the next failure's text is its own.
+void clearSystemError();
+// Free bytes for the caller on the disk of the folder; none when unknown.
+std::optional<int64_t> freeDiskSpace(const std::string& folder);
+// The file's version resource ("1.2.3.4") where it has one (Windows), else empty.
+std::string fileVersion(const std::string& path);
+// Writes the text to standard output when that is a file or a pipe; false
+// when it is a terminal, a console or missing (nothing is written then).
+bool writeRedirectedStdout(const std::string& text);
 
 // The real ones of the platform this program was built for.
 std::unique_ptr<Disk> makeRealDisk();

@@ -171,3 +171,16 @@ bool unzipAll(const std::string& archive, const std::string& folder, std::string
   }
   return true;
 }
+
+std::string unzipVersion() {
+  for (const char* name : {"libzip.so.5", "libzip.so.4", "libzip.so"}) {
+    void* h = dlopen(name, RTLD_NOW | RTLD_LOCAL);
+    if (!h) continue;
+    using Version = const char* (*)();
+    auto v = reinterpret_cast<Version>(dlsym(h, "zip_libzip_version"));
+    std::string text = std::string(name) + (v ? std::string(": libzip ") + v() : std::string());
+    dlclose(h);
+    return text;
+  }
+  return {};
+}

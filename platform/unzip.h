@@ -24,6 +24,9 @@ bool safeEntryName(std::string_view name);
 // to (and the folders on the way) that is already a link, or empty: the
 // unpacking never writes through a link, which could lead anywhere.
 std::string linkOnTheWay(const std::string& folder, const std::vector<std::string>& names);
+// The unzip library's name and the version of its interface, as support reads
+// it ("unzip32.dll: UnZip 6.0.0, DLL 6.0.0, API 5.5.2"); empty when it is missing.
+std::string unzipVersion();
 
 #if defined(_WIN32)
 // unzipAll through the unzip library of that name (tests name a missing one).

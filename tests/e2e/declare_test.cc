@@ -606,3 +606,26 @@ TEST_F(Declare, TheCheckResultIsNeverUnpackedThroughALink) {
   fs::remove_all(outside);
 }
 #endif
+
+
+// The run log has every declaration call with its status, and a password
+// typed by the operator is in no file the run wrote (the simulated service's
+// own journal, which records what it was sent, and the script aside).
+TEST_F(Declare, TheRunLogHasTheCallsButNeverThePassword) {
+  const std::string typed = "Wr0ngPassw0rd";
+  orvoIni("3501234567", "");
+  script("type txtPwd " + typed + "\nclick Command2\n");
+  run("/ReportSample/");
+  std::string log;
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(path("ic/log"), ec)) log += readFile(e.path());
+  EXPECT_NE(log.find("declare PEA_web_login("), std::string::npos) << log;
+  EXPECT_NE(log.find("password given) = -"), std::string::npos) << log;
+  EXPECT_NE(log.find("screen  message box"), std::string::npos) << log;
+  for (const auto& e : fs::recursive_directory_iterator(dir, ec)) {
+    const std::string name = e.path().filename().string();
+    if (!e.is_regular_file() || name == "operator.txt" || name == "declare-sim.log") continue;
+    EXPECT_EQ(readFile(e.path()).find(typed), std::string::npos) << e.path();
+  }
+  EXPECT_EQ(readC("orvo.ini").find(typed), std::string::npos);
+}
