@@ -214,7 +214,8 @@ TEST_F(StateTest, UnusableFilesMakeTheReaderAbsentAndSayWhy) {
   };
   const Case cases[] = {
       {"", "empty"},
-      {"{\"readers\": {", "not valid JSON"},
+      {"{\"readers\": {", "not valid JSON at line 1, column 14"},
+      {"{\n  \"readers\": x\n}", "not valid JSON at line 2, column 14"},
       {"[1, 2]", "state: expected an object"},
       {R"({"readers": {"1": {"hc": {"name": 5}}}})", "readers.1.hc.name: expected text"},
       {R"({"readers": {"1": {"hc": {"visits": {}}}}})", "readers.1.hc.visits: expected a list of objects"},
