@@ -322,7 +322,9 @@ void journalLines(const std::string& text, const std::map<long, std::string>& te
       continue;
     }
     std::string code = fields[arrow].substr(3);
-    bool failed = code != "0";
+    // hisGetCardStatus answers the card's status, not a code.
+    const long value = std::strtol(code.c_str(), nullptr, 10);
+    bool failed = value != 0 && (fields[0] != "hisGetCardStatus" || value >= 4000 || value < 0);
     std::string s = failed ? "!! " : "   ";
     s += fields[0] + "(";
     for (size_t i = 1; i < arrow; ++i) {
@@ -332,7 +334,7 @@ void journalLines(const std::string& text, const std::map<long, std::string>& te
     }
     s += ") => " + code;
     if (failed) {
-      auto t = texts.find(std::strtol(code.c_str(), nullptr, 10));
+      auto t = texts.find(value);
       if (t != texts.end()) s += " " + t->second;
     }
     for (size_t i = arrow + 1; i < fields.size(); ++i) s += "  (" + expand(fields[i]) + ")";
