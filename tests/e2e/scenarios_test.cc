@@ -255,3 +255,34 @@ TEST_F(Scenarios, EveryListedScenarioIsPlayed) {
 }
 
 }  // namespace
+
+// The declaration window as the operator first sees it, from the event log
+// alone: the caption with the fee month, the stored password masked, the
+// three sites of Combo1, the buttons that wait for the login.
+TEST_F(Scenarios, DeclarationWindowAsShown) {
+  declaration();
+  ASSERT_EQ(icsim("new declare-demo"), 0);
+  run("/ReportSample/");
+  const std::vector<std::string> ev = eventLines();
+  auto at = [&](const std::string& line) {
+    return std::find(ev.begin(), ev.end(), line) - ev.begin();
+  };
+  const long shown = at("show\tReportSample");
+  ASSERT_LT(shown, static_cast<long>(ev.size()));
+  ASSERT_GT(ev.size(), static_cast<size_t>(shown + 1));
+  EXPECT_EQ(ev[shown + 1].rfind("caption\tReportSample\t  網路申報 資料: 11511   ", 0), 0u)
+      << ev[shown + 1];
+  EXPECT_GT(at("text\tReportSample\ttxtPwd\t****"), shown);
+  const long sites = at("text\tReportSample\tCombo1\t網站 連結");
+  ASSERT_LT(sites, static_cast<long>(ev.size()));
+  std::vector<std::string> items;
+  for (size_t i = sites + 1; i < ev.size() && ev[i].rfind("item\tReportSample\tCombo1\t", 0) == 0; ++i)
+    items.push_back(ev[i].substr(25));
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_NE(items[0].find("medvpn.nhi.gov.tw"), std::string::npos);
+  EXPECT_NE(items[2].find("medcloud.nhi.gov.tw"), std::string::npos);
+  EXPECT_GT(at("text\tReportSample\tUpload\t傳送申報: 11511"), shown);
+  EXPECT_GT(at("enabled\tReportSample\tUpload\t0"), shown);
+  EXPECT_GT(at("visible\tReportSample\tUploadheafa\t0"), shown);
+  EXPECT_GT(at("enabled\tReportSample\tCommand1\t1"), shown);
+}
