@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "sim/cshis/jsondoc.h"
+#include "sim/cshis/layout.h"
 #include "sim/cshis/state.h"
 #include "sim/declare/state.h"
 
@@ -40,6 +41,11 @@ Position positionOf(std::string_view text, size_t offset) {
 class Locator {
  public:
   explicit Locator(std::string_view t) : t_(t) { value(""); }
+  // Where a member's key starts (its opening quote), else where its value does.
+  std::optional<size_t> findKey(const std::string& place) const {
+    auto it = keyAt_.find(place);
+    return it != keyAt_.end() ? std::optional<size_t>(it->second) : find(place);
+  }
   std::optional<size_t> find(std::string place) const {
     // A missing key is shown at its object.
     while (true) {
@@ -54,7 +60,7 @@ class Locator {
  private:
   std::string_view t_;
   size_t i_ = 0;
-  std::map<std::string, size_t> at_;
+  std::map<std::string, size_t> at_, keyAt_;
 
   void blanks() {
     while (i_ < t_.size() && (t_[i_] == ' ' || t_[i_] == '\t' || t_[i_] == '\r' || t_[i_] == '\n'))
@@ -88,10 +94,13 @@ class Locator {
           ++i_;
           continue;
         }
+        const size_t keyAt = i_;
         std::string key = string();
         blanks();
         ++i_;  // the colon
-        value(place.empty() ? key : place + "." + key);
+        const std::string member = place.empty() ? key : place + "." + key;
+        keyAt_.emplace(member, keyAt);
+        value(member);
       }
       ++i_;
     } else if (c == '[') {
@@ -162,7 +171,130 @@ bool within(const std::string& place, const std::string& outer) {
                             (place[outer.size()] == '.' || place[outer.size()] == '['));
 }
 
+using Keys = std::vector<std::string>;
+
+bool known(const Keys& keys, const std::string& k) {
+  return std::find(keys.begin(), keys.end(), k) != keys.end();
+}
+
+Keys recordKeys(const layout::Record& r) {
+  Keys k;
+  for (const layout::Field& f : r.fields) k.emplace_back(f.key);
+  return k;
+}
+
+struct UnknownKeys {
+  const Locator& where;
+  std::string_view text;
+  std::vector<Problem> out;
+
+  void note(const std::string& place, const char* what) {
+    Problem p;
+    p.field = place;
+    p.what = what;
+    if (auto off = where.findKey(place)) {
+      Position at = positionOf(text, *off);
+      p.line = at.line;
+      p.column = at.column;
+    }
+    out.push_back(p);
+  }
+  static std::string join(const std::string& at, const std::string& key) {
+    return at.empty() ? key : at + "." + key;
+  }
+  // The object's keys against the known ones.
+  void object(const json& o, const std::string& at, const Keys& keys) {
+    if (!o.is_object()) return;
+    for (auto it = o.begin(); it != o.end(); ++it)
+      if (!known(keys, it.key())) note(join(at, it.key()), "unknown key: the simulator keeps it but never reads it");
+  }
+  // Each object of a list.
+  template <class Each>
+  void list(const json& o, const char* key, const std::string& at, Each each) {
+    auto it = o.find(key);
+    if (it == o.end() || !it->is_array()) return;
+    for (size_t i = 0; i < it->size(); ++i) each((*it)[i], join(at, key) + "[" + std::to_string(i) + "]");
+  }
+  static const json* child(const json& o, const char* key) {
+    auto it = o.find(key);
+    return it == o.end() || !it->is_object() ? nullptr : &*it;
+  }
+
+  void card(const json& doc) {
+    object(doc, "", {"network", "readers", "faults", "upload"});
+    if (const json* up = child(doc, "upload")) object(*up, "upload", {"uploadTime", "receiveTime"});
+    list(doc, "faults", "", [&](const json& f, const std::string& at) {
+      object(f, at, {"call", "code", "times", "after"});
+    });
+    const json* readers = child(doc, "readers");
+    if (!readers) return;
+    for (auto it = readers->begin(); it != readers->end(); ++it) {
+      const std::string at = "readers." + it.key();
+      if (!known({"1", "2", "3", "4"}, it.key())) note(at, "not a port: readers are \"1\" to \"4\"");
+      if (!it->is_object()) continue;
+      object(*it, at, {"clock", "keypad", "sam", "hc", "hpc"});
+      if (const json* sam = child(*it, "sam")) object(*sam, at + ".sam", {"status", "institution", "samId"});
+      if (const json* hpc = child(*it, "hpc"))
+        object(*hpc, at + ".hpc",
+               {"status", "pin", "locked", "failures", "unlockCode", "cardNo", "id", "name", "englishName"});
+      if (const json* hc = child(*it, "hc")) health(*hc, at + ".hc");
+    }
+  }
+  void health(const json& hc, const std::string& at) {
+    Keys keys = recordKeys(layout::kBasic);
+    for (const char* k : {"status", "pin", "lastSeq", "emergencyTel", "organDonation", "outpatientTotal",
+                          "inpatientTotal", "allergies", "raw"})
+      keys.emplace_back(k);
+    for (const sim::Section& sec : sim::kSections) {
+      keys.emplace_back(sec.key);
+      const Keys fields = recordKeys(*sec.group->record);
+      list(hc, sec.key, at, [&](const json& r, const std::string& place) { object(r, place, fields); });
+    }
+    object(hc, at, keys);
+    if (const json* raw = child(hc, "raw"))
+      object(*raw, at + ".raw",
+             {"hisGetRegisterBasic", "hisGetRegisterBasic2", "hisGetBasicData", "hisGetLastSeqNum",
+              "hisGetEmergentTel", "hisGetTreatmentNoNeedHPC", "hisGetTreatmentNeedHPC",
+              "hisGetCumulativeData", "hisGetCumulativeFee", "hisGetRegisterPrevent",
+              "hisGetRegisterPregnant", "hisGetInoculateData", "hisGetOrganDonate",
+              "hisGetCriticalIllness", "hisReadPrescription.outpatient", "hisReadPrescription.longTerm",
+              "hisReadPrescription.important", "hisReadPrescription.allergy"});
+  }
+
+  void declare(const json& doc) {
+    object(doc, "", {"institutions", "uploads", "receiptAnswer", "processAnswer", "downloads",
+                     "checkResults", "exchanges", "faults", "today", "lastReceipt", "lastExchange"});
+    if (const json* inst = child(doc, "institutions"))
+      for (auto it = inst->begin(); it != inst->end(); ++it)
+        object(*it, "institutions." + it.key(), {"password"});
+    list(doc, "uploads", "", [&](const json& u, const std::string& at) {
+      object(u, at, {"receipt", "institution", "file", "params", "time", "accepted"});
+    });
+    list(doc, "checkResults", "", [&](const json& c, const std::string& at) { object(c, at, {"files"}); });
+    list(doc, "exchanges", "", [&](const json& e, const std::string& at) {
+      object(e, at, {"kind", "localId", "nhiId", "dataType", "file", "files"});
+    });
+    list(doc, "faults", "", [&](const json& f, const std::string& at) {
+      object(f, at, {"call", "code", "times", "after", "message"});
+    });
+  }
+};
+
 }  // namespace
+
+std::vector<Problem> unknownKeys(std::string_view text, Simulator s) {
+  json doc;
+  std::string error;
+  if (!sim::readJsonDocument(text, doc, error) || !doc.is_object()) return {};
+  Locator where(text);
+  UnknownKeys u{where, text, {}};
+  if (s == Simulator::Card) u.card(doc);
+  else u.declare(doc);
+  std::stable_sort(u.out.begin(), u.out.end(), [](const Problem& a, const Problem& b) {
+    return a.line != b.line ? a.line < b.line : a.column < b.column;
+  });
+  return u.out;
+}
 
 Simulator simulatorOf(std::string_view text, std::string_view fileName) {
   json doc = json::parse(text, nullptr, false);

@@ -24,4 +24,9 @@ Simulator simulatorOf(std::string_view text, std::string_view fileName);
 // Every problem of the text as a state file of `s` (none: the simulator takes it).
 std::vector<Problem> checkState(std::string_view text, Simulator s);
 
+// The keys of a state the simulator takes that it does not know: kept as they
+// are, never read, so most often a misspelt key ("remainig"). A reader key
+// other than "1" to "4" is one too.
+std::vector<Problem> unknownKeys(std::string_view text, Simulator s);
+
 }  // namespace icsim

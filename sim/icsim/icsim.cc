@@ -90,7 +90,14 @@ int check(const std::vector<std::string>& files) {
     std::vector<Problem> problems = checkState(text, s);
     const char* whose = s == Simulator::Card ? "the card reader's state" : "the declaration service's state";
     if (problems.empty()) {
-      out(f + ": " + whose + ", no problem\n");
+      // Taken: what the simulator would never read is worth a word.
+      std::vector<Problem> unknown = unknownKeys(text, s);
+      for (const Problem& p : unknown) out(placeText(f, p));
+      out(f + ": " + whose + ", no problem" +
+          (unknown.empty() ? std::string()
+                           : ", " + std::to_string(unknown.size()) +
+                                 (unknown.size() == 1 ? " key" : " keys") + " it never reads") +
+          "\n");
     } else {
       ++bad;
       for (const Problem& p : problems) out(placeText(f, p));

@@ -35,15 +35,16 @@ TEST(IcsimCheck, EveryExampleAndEveryScenarioIsTaken) {
     if (e.path().extension() != ".json") continue;
     ++examples;
     const std::string text = slurp(e.path());
-    EXPECT_EQ(named(checkState(text, simulatorOf(text, e.path().filename().string()))),
-              std::vector<std::string>{})
-        << e.path();
+    const Simulator sim = simulatorOf(text, e.path().filename().string());
+    EXPECT_EQ(named(checkState(text, sim)), std::vector<std::string>{}) << e.path();
+    EXPECT_EQ(named(unknownKeys(text, sim)), std::vector<std::string>{}) << e.path();
   }
   EXPECT_GE(examples, 8);
   for (const Scenario& s : scenarios()) {
     const std::string text = scenarioText(s);
     EXPECT_EQ(simulatorOf(text, "x.json"), s.simulator) << s.name;
     EXPECT_EQ(named(checkState(text, s.simulator)), std::vector<std::string>{}) << s.name;
+    EXPECT_EQ(named(unknownKeys(text, s.simulator)), std::vector<std::string>{}) << s.name;
   }
   EXPECT_EQ(scenarios().size(), 20u);
 }
@@ -92,6 +93,28 @@ TEST(IcsimCheck, EveryProblemOfABrokenFileIsNamedWhereItIs) {
     EXPECT_EQ(simulatorOf(c.text, "state.json"), c.simulator) << c.name;
     EXPECT_EQ(named(checkState(c.text, c.simulator)), c.problems) << c.name;
   }
+}
+
+// A key the simulator never reads is most often a misspelt one: named, though
+// the file is taken.
+TEST(IcsimCheck, KeysTheSimulatorNeverReadsAreNamed) {
+  const std::string card =
+      "{\"readers\": {\"1\": {\"hc\": {\"remainig\": \"00\", \"visits\": [{\"tme\": \"x\"}],\n"
+      "  \"raw\": {\"hisGetRegisterBasik\": \"\"}}, \"sam\": {\"status\": 1, \"samid\": \"\"}},\n"
+      "  \"COM1\": {}}, \"netwrok\": false}";
+  const std::string never = "unknown key: the simulator keeps it but never reads it";
+  EXPECT_EQ(named(checkState(card, Simulator::Card)), std::vector<std::string>{});
+  EXPECT_EQ(named(unknownKeys(card, Simulator::Card)),
+            (std::vector<std::string>{"1:27 readers.1.hc.remainig: " + never,
+                                      "1:57 readers.1.hc.visits[0].tme: " + never,
+                                      "2:11 readers.1.hc.raw.hisGetRegisterBasik: " + never,
+                                      "2:61 readers.1.sam.samid: " + never,
+                                      "3:3 readers.COM1: not a port: readers are \"1\" to \"4\"",
+                                      "3:16 netwrok: " + never}));
+  const std::string declare = R"({"institutions": {"1": {"pasword": "x"}}, "uploads": [{"receipt": "1", "acepted": true}]})";
+  EXPECT_EQ(named(unknownKeys(declare, Simulator::Declare)),
+            (std::vector<std::string>{"1:25 institutions.1.pasword: " + never,
+                                      "1:72 uploads[0].acepted: " + never}));
 }
 
 }  // namespace
