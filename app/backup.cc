@@ -203,8 +203,8 @@ bool insideFolder(const std::string& target, const std::string& folder) {
 }
 
 void cmd_VBbackup(Run& run) {
-  // The reader is never opened for the window.
-  run.reader.closed = true;
+  // The reader is never opened for the window; closing it ends the run at once.
+  run.win.endAtOnce = true;
   const std::string target = readProfileValue(run, kSection, kBackupKey, kDefaultBackupFolder, kSysIni);
   Form form = backupForm(run.settings.workDir, target);
   run.screen.formShow(form);

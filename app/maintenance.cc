@@ -56,22 +56,38 @@ const char* const kBackupFolder = "backup\\";
   UnloadMe_End(run);
 }
 
+}  // namespace
+
+void cmd_OrvoPage(Run& run) { cmd_ORVO(run, run.settings.softAppUrl, "/ORVO//"); }
+void cmd_OrvoPublicPage(Run& run) { cmd_ORVO(run, run.settings.publicUrl, "//ORVO/"); }
+
+// "/ReName/" + source + "/" + target: copies the source when it exists.
+void cmd_ReName(Run& run) {
+  std::string R = vbMid(run.C, 9);
+  size_t slash = R.find('/');
+  if (slash != std::string::npos && slash > 0) {
+    std::string from = R.substr(0, slash), to = R.substr(slash + 1);
+    if (run.disk.exists(from)) copyFile(run.files(), from, to);
+  }
+  endProcess(run);
+}
+
 // "/WaitingForm": waits 15 seconds for the clinic program's repair, which it
 // announces with a non-empty "repair1" (Timer2 ends the run then).
-[[noreturn]] void cmd_WaitingForm(Run& run) {
+void cmd_WaitingForm(Run& run) {
   run.reader.close();
   run.win.timer2Enabled = true;
   run.win.nextTimer2Ms = run.clock.steadyMs() + kTimer2Ms;
   showWaiting(run, b5("請_稍_候"));
   timedelay(run, 15, b5("請 稍 候"));
   closeWaiting(run);
-  run.reader.closed = true;
+  run.win.endAtOnce = true;
   Form_Unload(run);
 }
 
 // "/ShellExecute_": a page of the clinic's server ("///" and a pass text), a
 // web address, or a program of the current folder.
-[[noreturn]] void cmd_ShellExecute(Run& run) {
+void cmd_ShellExecute(Run& run) {
   const std::string X = vbTrim(after(run.C, "/ShellExecute_"));
   showWaiting(run, b5("請 稍 候"));
   if (X.rfind("///", 0) == 0) {
@@ -87,7 +103,7 @@ const char* const kBackupFolder = "backup\\";
 }
 
 // "//ReName_orvomd.exe": "orvomd01.exe" replaced by the newer "orvomd.exe".
-[[noreturn]] void cmd_ReNameOrvomd(Run& run) {
+void cmd_ReNameOrvomd(Run& run) {
   const std::string newer = "orvomd.exe", target = "orvomd01.exe";
   showWaiting(run, b5(kUpdating));
   const auto T0 = run.disk.modified(newer);
@@ -106,7 +122,7 @@ const char* const kBackupFolder = "backup\\";
 
 // "//ReName_orvo.exe": the clinic program N replaced by the newer "orvo.exe",
 // retried in a new run when the operator asks.
-[[noreturn]] void cmd_ReNameOrvo(Run& run) {
+void cmd_ReNameOrvo(Run& run) {
   const std::string newer = "orvo.exe", N = clinicExeName(run.settings.office);
   showWaiting(run, b5(kUpdating));
   if (!run.disk.exists(newer)) UnloadMe_End(run);
@@ -145,7 +161,7 @@ const char* const kBackupFolder = "backup\\";
 
 // "//ReName_noicname": the patients without cards of "noicname.txt" moved into
 // the dated file OfficeCode + MMDD, then the manual on the web.
-[[noreturn]] void cmd_ReNameNoicname(Run& run) {
+void cmd_ReNameNoicname(Run& run) {
   const std::string list = "noicname.txt";
   if (!run.disk.exists(list) || run.disk.isFolder(list)) {
     run.screen.msgBox("ic", "No file: noicname.txt", Buttons::Ok, Icon::None, Answer::Ok);
@@ -187,6 +203,8 @@ const char* const kBackupFolder = "backup\\";
   }
   UnloadMe_End(run);
 }
+
+namespace {
 
 bool startsWithNoCase(const std::string& s, const char* prefix) {
   for (size_t i = 0; prefix[i]; ++i)
@@ -232,18 +250,4 @@ std::string clinicExeName(const std::string& office) {
   for (char c : o)
     if (c < '0' || c > '9') return {};
   return "orvo" + zeroPad(std::stol(o), 2) + ".exe";
-}
-
-bool runMaintenanceVerb(Run& run, Verb v) {
-  switch (v) {
-    case Verb::OrvoPage: cmd_ORVO(run, run.settings.softAppUrl, "/ORVO//");
-    case Verb::OrvoPublicPage: cmd_ORVO(run, run.settings.publicUrl, "//ORVO/");
-    case Verb::WaitingForm: cmd_WaitingForm(run);
-    case Verb::ShellExecute: cmd_ShellExecute(run);
-    case Verb::ReNameOrvomd: cmd_ReNameOrvomd(run);
-    case Verb::ReNameOrvo: cmd_ReNameOrvo(run);
-    case Verb::ReNameNoicname: cmd_ReNameNoicname(run);
-    case Verb::icZupRn: cmd_icZupRn(run); return true;
-    default: return false;
-  }
 }

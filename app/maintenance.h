@@ -1,18 +1,22 @@
 // The maintenance verbs of the start-up, tested before the reader is opened:
-// web pages of the clinic's server and of the maker, the waiting mode,
+// copying a file ("/ReName/"), web pages of the clinic's server and of the maker, the waiting mode,
 // starting another program, the clinic program's self-update, moving the list
 // of patients without cards into a dated file, and the upload-register viewer.
 #pragma once
 
 #include <string>
 
-#include "app/verbs.h"
-
 struct Run;
 
-// Runs one of those verbs; false when `v` is not one of them. Every verb but
-// the viewer ends the run; the viewer returns with the main window shown.
-bool runMaintenanceVerb(Run& run, Verb v);
+// The verbs; each ends the run. ("/icZupRn", the viewer, is in zuprn.h.)
+[[noreturn]] void cmd_ReName(Run& run);
+[[noreturn]] void cmd_OrvoPage(Run& run);
+[[noreturn]] void cmd_OrvoPublicPage(Run& run);
+[[noreturn]] void cmd_WaitingForm(Run& run);
+[[noreturn]] void cmd_ShellExecute(Run& run);
+[[noreturn]] void cmd_ReNameOrvomd(Run& run);
+[[noreturn]] void cmd_ReNameOrvo(Run& run);
+[[noreturn]] void cmd_ReNameNoicname(Run& run);
 
 // A text as a URL query value: every byte but A-Z, a-z, 0-9 and "-._~" as %XX.
 std::string urlEncode(const std::string& text);

@@ -15,7 +15,7 @@ struct WaitingFormTest : ::testing::Test {
   // How long the waiting mode lasted, in milliseconds.
   int64_t waited() {
     const int64_t start = f.clock.ms;
-    EXPECT_THROW(runMaintenanceVerb(f.run, Verb::WaitingForm), EndOfRun);
+    EXPECT_THROW(cmd_WaitingForm(f.run), EndOfRun);
     return f.clock.ms - start;
   }
 };

@@ -1,5 +1,7 @@
 #include "app/readerverbs.h"
 
+#include "app/verbs.h"
+
 #include "card/cardlib.h"
 #include "card/read.h"
 #include "card/cardrecord.h"
@@ -17,17 +19,51 @@ namespace {
 std::string readF4(const Run& run) { return run.settings.workDir + "ReadF4.txt"; }
 std::string port(int16_t p) { return std::to_string(p); }
 
-[[noreturn]] void cmd_hisGetCardStatus(Run& run) {
+// A reply blank-filled to the 500 characters of the registration buffer.
+std::string wholeBuffer(std::string reply) {
+  reply.resize(kRegBufLength, ' ');
+  return reply;
+}
+
+// The PIN verbs: the library asks for the PIN on the reader's keypad itself.
+[[noreturn]] void pinVerb(Run& run, int16_t result, const char* label) {
+  run.lastStatus = result;
+  msg4apierr(run, result, b5(label));
+  UnloadMe_End(run);
+}
+
+}  // namespace
+
+// The executable named "VEXA5xxxxxxx" only refreshes the card on COM3.
+void cmd_UpdateOnly(Run& run) {
+  if (!run.sys.setCurrentFolder("c:\\c\\ccl")) run.lastStatus = kErrPathNotFound;
+  run.reader.close();
+  run.lastStatus = run.reader.open(3);
+  showMessage(run, b5("健保IC卡卡片內容更新中"));
+  run.lastStatus = run.card.csUpdateHCContents();
+  doEvents(run);
+  if (run.lastStatus != 0) {
+    int16_t code = static_cast<int16_t>(run.lastStatus);
+    run.reader.close();
+    showRed(run, b5("更新失敗 ") + std::to_string(code) + "/" + errorMessage(run, code), 3);
+  } else {
+    run.reader.close();
+    showWaiting(run, b5("  內容更新 完成"));
+  }
+  endProcess(run);
+}
+
+void cmd_hisGetCardStatus(Run& run) {
   showWaiting(run, b5("目前讀卡機狀況  ") + port(run.reader.openPort));
   std::string t = b5("目前讀卡機狀況  COM: ") + port(run.reader.openPort) + "\r" + hisGetCardStatusSUB(run);
-  run.card.csCloseCom();
+  run.reader.close();
   if (run.reader.openPort > 2) {
     showWaiting(run, b5("另一讀卡機狀況 COM: 1 "));
     t += "\r\r\r" + b5("COM: 1  讀卡機狀況  ") + "\r";
-    run.lastStatus = run.card.csOpenCom(0);
+    run.lastStatus = run.reader.open(1);
     if (run.lastStatus == 0) {
       t += hisGetCardStatusSUB(run);
-      run.card.csCloseCom();
+      run.reader.close();
     } else {
       t += b5(" 未開啟  COM: 1  ");
     }
@@ -38,7 +74,7 @@ std::string port(int16_t p) { return std::to_string(p); }
 
 // Authenticates the SAM with the insurer; a SAM already authenticated is left
 // alone unless "/Yes" asks again.
-[[noreturn]] void cmd_csVerifySAMDC(Run& run) {
+void cmd_csVerifySAMDC(Run& run) {
   showWaiting(run, b5("與健保局連線認證中"));
   const int16_t status = run.card.hisGetCardStatus(CardType::Sam);
   run.lastStatus = status;
@@ -51,29 +87,23 @@ std::string port(int16_t p) { return std::to_string(p); }
   }
   if (run.lastError.empty()) {
     showWaiting(run, b5("認證 完成"));
-    run.card.csCloseCom();
+    run.reader.close();
     timedelay(run, 2, "");
   }
   UnloadMe_End(run);
 }
 
-// The PIN verbs: the library asks for the PIN on the reader's keypad itself.
-[[noreturn]] void pinVerb(Run& run, int16_t result, const char* label) {
-  run.lastStatus = result;
-  msg4apierr(run, result, b5(label));
-  UnloadMe_End(run);
-}
-
-[[noreturn]] void cmd_csGetDateTime(Run& run) {
+void cmd_csGetDateTime(Run& run) {
   showWaiting(run, b5("讀取讀卡機時間"));
-  readCard(run, &CardLib::csGetDateTime, kDateTimeLength);
+  const CardReply clock = readCard(run, &CardLib::csGetDateTime, kDateTimeLength);
   doEvents(run);
-  writeTextFile(run.files(), readF4(run), run.lastStatus != 0 ? b5("讀取失敗") : run.regBuf);
+  // The clinic program reads the reply as the whole registration buffer.
+  writeTextFile(run.files(), readF4(run), run.lastStatus != 0 ? b5("讀取失敗") : wholeBuffer(clock.bytes));
   UnloadMe_End(run);
 }
 
 // The last visit and the holder in one line.
-[[noreturn]] void cmd_LastTreatTime(Run& run) {
+void cmd_LastTreatTime(Run& run) {
   using namespace card;
   showWaiting(run, b5("讀取健保IC卡卡片內容"));
   const int16_t status = run.card.hisGetCardStatus(CardType::Health);
@@ -84,37 +114,37 @@ std::string port(int16_t p) { return std::to_string(p); }
     UnloadMe_End(run);
   }
   if (exists(run.files(), readF4(run))) killFile(run.files(), readF4(run));
-  readCard(run, &CardLib::hisGetTreatmentNoNeedHPC, kTreatmentLength);
+  const CardReply visits = readCard(run, &CardLib::hisGetTreatmentNoNeedHPC, kTreatmentLength);
   std::string line;
-  if (run.lastStatus != 0) {
-    line = "Error 1: " + std::to_string(run.lastStatus);
+  if (!visits.ok()) {
+    line = "Error 1: " + std::to_string(visits.code);
   } else {
-    line = bcut(run.regBuf, visitByte(0, kVisitTime), kVisitTimeWidth) + " [" +
-           bcut(run.regBuf, visitByte(0, kVisitSeq), kVisitSeqWidth) + "] " +
-           bcut(run.regBuf, visitByte(0, kVisitInstitution), kVisitInstitutionWidth);
+    line = bcut(visits.bytes, visitByte(0, kVisitTime), kVisitTimeWidth) + " [" +
+           bcut(visits.bytes, visitByte(0, kVisitSeq), kVisitSeqWidth) + "] " +
+           bcut(visits.bytes, visitByte(0, kVisitInstitution), kVisitInstitutionWidth);
   }
-  readCard(run, &CardLib::hisGetRegisterBasic, kBasicLength);
-  if (run.lastStatus != 0) {
-    line += "Error 2: " + std::to_string(run.lastStatus);
+  const CardReply basic = readCard(run, &CardLib::hisGetRegisterBasic, kBasicLength);
+  if (!basic.ok()) {
+    line += "Error 2: " + std::to_string(basic.code);
   } else {
-    line += " " + bcut(run.regBuf, kCardNoPos, kCardNoWidth) +
-            bcut(run.regBuf, kIdPos, kIdWidth + kBirthWidth) +
-            bcut(run.regBuf, kNewbornPos, kNewbornWidth + 1);
+    line += " " + bcut(basic.bytes, kCardNoPos, kCardNoWidth) +
+            bcut(basic.bytes, kIdPos, kIdWidth + kBirthWidth) +
+            bcut(basic.bytes, kNewbornPos, kNewbornWidth + 1);
   }
   writeTextFile(run.files(), readF4(run), line);
   UnloadMe_End(run);
 }
 
-[[noreturn]] void cmd_hisGetLastSeqNum(Run& run) {
+void cmd_hisGetLastSeqNum(Run& run) {
   if (exists(run.files(), readF4(run))) killFile(run.files(), readF4(run));
-  readCard(run, &CardLib::hisGetLastSeqNum, card::kLastSeqLength, "最近一次就醫序號");
+  const CardReply seq = readCard(run, &CardLib::hisGetLastSeqNum, card::kLastSeqLength, "最近一次就醫序號");
   // Written whatever the result: the clinic program reads the seven characters.
-  writeTextFile(run.files(), readF4(run), vbLeft(run.regBuf, 7));
+  writeTextFile(run.files(), readF4(run), vbLeft(seq.bytes + std::string(card::kLastSeqLength, ' '), card::kLastSeqLength));
   UnloadMe_End(run);
 }
 
 // Cancels the registration of the visit stamped by the 13 characters after the verb.
-[[noreturn]] void cmd_csUnGet(Run& run) {
+void cmd_csUnGet(Run& run) {
   const size_t at = run.C.find("/csUnGet") + 8;
   const std::string stamp = vbLeft(run.C.substr(at) + std::string(13, ' '), 13) + '\0';
   showMessage(run, b5("退掛作業"));
@@ -124,11 +154,11 @@ std::string port(int16_t p) { return std::to_string(p); }
   UnloadMe_End(run);
 }
 
-[[noreturn]] void cmd_VerifyHPCPIN(Run& run) {
+void cmd_VerifyHPCPIN(Run& run) {
   const int16_t status = run.card.hisGetCardStatus(CardType::Professional);
   run.lastStatus = status;
   if (status == 0 || status == 9) {
-    run.card.csCloseCom();
+    run.reader.close();
     showRed(run, b5("醫師卡不存在"), 6);
     UnloadMe_End(run);
   }
@@ -138,21 +168,21 @@ std::string port(int16_t p) { return std::to_string(p); }
   if (hpc == 1) {
     const int16_t r = run.card.hpcVerifyHPCPIN();
     run.lastStatus = r;
-    run.card.csCloseCom();
+    run.reader.close();
     if (r != 0) showRed(run, b5("醫師卡認證 失敗") + vbStr(r), 6);
   } else {
-    run.card.csCloseCom();
+    run.reader.close();
     showRed(run, b5("醫師卡不存在"), 6);
   }
   UnloadMe_End(run);
 }
 
 // Refreshes the card online; a network failure leaves autolink.tmp.
-[[noreturn]] void cmd_UpdateHC(Run& run) {
+void cmd_UpdateHC(Run& run) {
   const int16_t status = run.card.hisGetCardStatus(CardType::Health);
   run.lastStatus = status;
   if (status == 0 || status == 9) {
-    run.card.csCloseCom();
+    run.reader.close();
     showRed(run, b5("健保IC卡不存在"), 6);
     UnloadMe_End(run);
   }
@@ -164,7 +194,7 @@ std::string port(int16_t p) { return std::to_string(p); }
   const int16_t r = run.card.csUpdateHCContents();
   run.lastStatus = r;
   doEvents(run);
-  run.card.csCloseCom();
+  run.reader.close();
   const std::string ports = port(run.reader.openPort) + port(run.reader.comPort);
   if (r == 4061) {
     writeTextFile(run.files(), run.settings.workDir + "autolink.tmp", "0" + ports);
@@ -198,30 +228,11 @@ void cmd_hisWriteEmergentTel(Run& run) {
   std::string phone = bcut(tel, 1, 14);
   run.lastStatus = run.card.hisWriteEmergentTel(cardId, birth, phone);
   msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5("Teleph寫入"));
-  if (has(run.C, "/ReadF4") || run.exeName == "vexa5") cmd_ReadF4(run);
+  if (readFollows(run)) cmd_ReadF4(run);
   UnloadMe_End(run);
 }
 
-}  // namespace
-
-bool runReaderVerb(Run& run, Verb v) {
-  switch (v) {
-    case Verb::hisGetCardStatus: cmd_hisGetCardStatus(run);
-    case Verb::csVerifySAMDC: cmd_csVerifySAMDC(run);
-    case Verb::csVerifyHCPIN: pinVerb(run, run.card.csVerifyHCPIN(), "IC卡認證失敗");
-    case Verb::csInputHCPIN: pinVerb(run, run.card.csInputHCPIN(), "IC卡新PIN值輸入");
-    case Verb::hpcInputHPCPIN: pinVerb(run, run.card.hpcInputHPCPIN(), "醫師卡新PIN值輸入");
-    case Verb::hpcUnlockHPC: pinVerb(run, run.card.hpcUnlockHPC(), "解開醫師卡");
-    case Verb::csGetDateTime: cmd_csGetDateTime(run);
-    case Verb::LastTreatTime: cmd_LastTreatTime(run);
-    case Verb::hisGetLastSeqNum: cmd_hisGetLastSeqNum(run);
-    case Verb::csUnGet: cmd_csUnGet(run);
-    case Verb::VerifyHPCPIN: cmd_VerifyHPCPIN(run);
-    case Verb::UpdateHC: cmd_UpdateHC(run);
-    case Verb::hisWriteEmergentTel:
-      cmd_hisWriteEmergentTel(run);
-      return true;
-    default:
-      return false;
-  }
-}
+void cmd_csVerifyHCPIN(Run& run) { pinVerb(run, run.card.csVerifyHCPIN(), "IC卡認證失敗"); }
+void cmd_csInputHCPIN(Run& run) { pinVerb(run, run.card.csInputHCPIN(), "IC卡新PIN值輸入"); }
+void cmd_hpcInputHPCPIN(Run& run) { pinVerb(run, run.card.hpcInputHPCPIN(), "醫師卡新PIN值輸入"); }
+void cmd_hpcUnlockHPC(Run& run) { pinVerb(run, run.card.hpcUnlockHPC(), "解開醫師卡"); }

@@ -1,12 +1,24 @@
-// The reader and card verbs that run inline in the start-up once the port is
-// open: card states, SAM authentication, PIN entry and unlock, the reader's
-// clock, the last visit, the last sequence number, cancelling a registration,
-// the online refresh and the emergency telephone number.
+// The reader and card verbs that run in the start-up's reader phase without a
+// procedure of their own elsewhere: card states, SAM authentication, PIN entry
+// and unlock, the reader's clock, the last visit, the last sequence number,
+// cancelling a registration, the online refresh and the emergency telephone
+// number; and the refresh-only executable, which opens its own reader.
 #pragma once
-
-#include "app/verbs.h"
 
 struct Run;
 
-// Runs one of those verbs; false when `v` is not one of them.
-bool runReaderVerb(Run& run, Verb v);
+[[noreturn]] void cmd_UpdateOnly(Run& run);
+[[noreturn]] void cmd_hisGetCardStatus(Run& run);
+[[noreturn]] void cmd_csVerifySAMDC(Run& run);
+[[noreturn]] void cmd_csVerifyHCPIN(Run& run);
+[[noreturn]] void cmd_csInputHCPIN(Run& run);
+[[noreturn]] void cmd_hpcInputHPCPIN(Run& run);
+[[noreturn]] void cmd_hpcUnlockHPC(Run& run);
+[[noreturn]] void cmd_csGetDateTime(Run& run);
+[[noreturn]] void cmd_LastTreatTime(Run& run);
+[[noreturn]] void cmd_hisGetLastSeqNum(Run& run);
+[[noreturn]] void cmd_csUnGet(Run& run);
+[[noreturn]] void cmd_VerifyHPCPIN(Run& run);
+[[noreturn]] void cmd_UpdateHC(Run& run);
+// Then "/ReadF4" when readFollows().
+[[noreturn]] void cmd_hisWriteEmergentTel(Run& run);

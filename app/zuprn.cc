@@ -68,6 +68,6 @@ void cmd_icZupRn(Run& run) {
   }
   run.screen.caption("vexa5", b5("上傳日期時間 查核"));
   run.screen.placeMain(kLeft, kTop, kListWidth + kMainExtraWidth, kListHeight + kMainExtraHeight);
-  run.reader.closed = true;
+  run.win.endAtOnce = true;
   showWindow(run, "vexa5");
 }

@@ -176,8 +176,8 @@ std::string hisGetCardStatusSUB(Run& run) {
   t += "\r" + b5("健保 IC 卡: ") + statusWord(CardType::Health, run.lastStatus = run.card.hisGetCardStatus(CardType::Health));
   t += "\r" + b5("醫事人員卡: ") + statusWord(CardType::Professional, run.lastStatus = run.card.hisGetCardStatus(CardType::Professional));
   showWaiting(run, b5("讀取讀卡機時間"));
-  if (readCard(run, &CardLib::csGetDateTime, kDateTimeLength) == 0) {
-    const std::string& b = run.regBuf;
+  if (const CardReply clock = readCard(run, &CardLib::csGetDateTime, kDateTimeLength); clock.ok()) {
+    const std::string& b = clock.bytes;
     t += "\r" + vbMid(b, 1, 3) + b5("年") + vbMid(b, 4, 2) + b5("月") + vbMid(b, 6, 2) +
          b5("日 ") + vbMid(b, 8, 2) + b5("時") + vbMid(b, 10, 2) + b5("分") + vbMid(b, 12, 2) +
          b5("秒");

@@ -48,7 +48,7 @@ void readerPass(Run& run, bool second) {
     return;
   }
   if (status == 1) {
-    run.card.csCloseCom();
+    run.reader.close();
     const std::string text = second ? b5("IC卡片   COM:") + portText(run.reader.comPort) + b5("尚未認證")
                                     : b5("IC卡片  尚未認證");
     run.screen.msgBox(b5("無法讀取"), text, Buttons::Ok, Icon::Critical, Answer::Ok);
@@ -58,15 +58,15 @@ void readerPass(Run& run, bool second) {
   }
 
   showWaiting(run, b5("讀取資料 COM:") + portText(port));
-  readCard(run, &CardLib::hisGetRegisterBasic, card::kBasicLength);
+  const CardReply basic = readCard(run, &CardLib::hisGetRegisterBasic, card::kBasicLength);
   doEvents(run);
-  if (run.lastStatus != 0 || vbTrim(bcut(run.regBuf, card::kIdPos, 1)) < "A") {
+  if (run.lastStatus != 0 || vbTrim(bcut(basic.bytes, card::kIdPos, 1)) < "A") {
     if (anotherPass) return;
     writeTextFile(run.files(), result, std::to_string(run.lastStatus));
     UnloadMe_End(run);
   }
 
-  const std::string record = bcut(run.regBuf, 1, card::kBasicLength);
+  const std::string record = bcut(basic.bytes, 1, card::kBasicLength);
   writeTextFile(run.files(), result, record + std::string(14, ' '));
 
   const std::string id = bcut(record, card::kIdPos, card::kIdWidth);
@@ -91,13 +91,13 @@ void readerPass(Run& run, bool second) {
       run.lastStatus = code = run.card.csUpdateHCContents();
     }
     if (code == 4061) {
-      run.card.csCloseCom();
+      run.reader.close();
       writeAutolink(run);
       showRed(run, b5("網路不通") + portText(run.reader.openPort) + portText(run.reader.comPort), 15);
     } else if (code != 0) {
       writeTextFile(run.files(), "ErrUpdat",
                     bcut(record, card::kNamePos, 10) + "\r" + id + "\r" + failedUpdate);
-      run.card.csCloseCom();
+      run.reader.close();
       showRed(run, b5("更新失敗 "), 20);
     }
   }
@@ -109,8 +109,8 @@ void readerPass(Run& run, bool second) {
 void cmd_ReadF4(Run& run) {
   readerPass(run, false);
   if (run.reader.comPort > 0) {
-    run.card.csCloseCom();
-    run.lastStatus = run.card.csOpenCom(run.reader.comPort - 1);
+    run.reader.close();
+    run.lastStatus = run.reader.open(run.reader.comPort);
     readerPass(run, true);
   }
   UnloadMe_End(run);

@@ -53,12 +53,12 @@ std::string fitBytes(const std::string& s, size_t width) {
   return s.substr(0, i);
 }
 
-int16_t readBasicData(Run& run) {
+CardReply readBasicData(Run& run) {
   return readCard(run, &CardLib::hisGetRegisterBasic, kBasicLength, "讀取基本資料");
 }
 
-bool sameHolder(Run& run, int16_t code, const std::string& id) {
-  return code == 0 && vbLeft(id, kIdWidth) == bcut(run.regBuf, kIdPos, kIdWidth);
+bool sameHolder(const CardReply& basic, const std::string& id) {
+  return basic.ok() && vbLeft(id, kIdWidth) == bcut(basic.bytes, kIdPos, kIdWidth);
 }
 
 // ---- institution names
@@ -171,8 +171,8 @@ bool plainIdentity(const std::string& s) {
 
 std::string comaprecode(Run& run, const std::string& id) {
   showWaiting(run, b5("核對 身分證"));
-  int16_t code = readBasicData(run);
-  if (sameHolder(run, code, id)) return bcut(run.regBuf, 1, kBasicLength);
+  CardReply basic = readBasicData(run);
+  if (sameHolder(basic, id)) return bcut(basic.bytes, 1, kBasicLength);
 
   run.reader.close();
   if (run.reader.openPort > 0) {
@@ -180,9 +180,9 @@ std::string comaprecode(Run& run, const std::string& id) {
     // The port setting is held at 0 while the read and its report run.
     const int16_t port = run.reader.openPort;
     run.reader.openPort = 0;
-    code = readBasicData(run);
+    basic = readBasicData(run);
     run.reader.openPort = port;
-    if (sameHolder(run, code, id)) return bcut(run.regBuf, 1, kBasicLength);
+    if (sameHolder(basic, id)) return bcut(basic.bytes, 1, kBasicLength);
   }
 
   closeWaiting(run);
@@ -204,10 +204,10 @@ std::string GetOffsCode(Run& run, const std::string& code, int16_t flag) {
 }
 
 std::string Data6Times(Run& run) {
-  std::string basic, lastSeq, treatment;
-  readCard(run, &CardLib::hisGetRegisterBasic, basic, kBasicLength, "讀取基本資料");
-  readCard(run, &CardLib::hisGetLastSeqNum, lastSeq, kLastSeqLength, "最近一次就醫序號");
-  readCard(run, &CardLib::hisGetTreatmentNoNeedHPC, treatment, kTreatmentLength, "就醫資料");
+  const std::string basic = readCard(run, &CardLib::hisGetRegisterBasic, kBasicLength, "讀取基本資料").bytes;
+  const std::string lastSeq = readCard(run, &CardLib::hisGetLastSeqNum, kLastSeqLength, "最近一次就醫序號").bytes;
+  const std::string treatment =
+      readCard(run, &CardLib::hisGetTreatmentNoNeedHPC, kTreatmentLength, "就醫資料").bytes;
 
   std::string text = b5("   卡號:") + bcut(basic, kCardNoPos, kCardNoWidth) + b5("  身份證:") +
                      bcut(basic, kIdPos, kIdWidth);
@@ -246,8 +246,7 @@ std::string listHolder(Run& run) {
       if (plainIdentity(id)) return id;
     }
   }
-  std::string id = bcut(run.regBuf, kIdPos, kIdWidth);
-  return plainIdentity(id) ? id : std::string();
+  return std::string();
 }
 
 // How much of a holder's report history is kept.

@@ -8,7 +8,7 @@
 
 struct Run;
 
-// Reads the card's basic data into the registration buffer and compares its
+// Reads the card's basic data and compares its
 // identity number with the first 10 characters of `id`; on a mismatch (after
 // one re-read on a configured port) ends the run. Returns the 78-byte
 // card-holder record it read.
@@ -35,6 +35,6 @@ inline constexpr int kOffsRecord = 30, kOffsCodeWidth = 10, kOffsNameWidth = 20;
 inline constexpr int kOthBlock = 12000;
 
 // The holder a log list belongs to: the identity number its report lines
-// name, else the one in the registration buffer; empty when neither is a
-// plain 10-character identity. List1DataSave files its copy under it.
+// name; empty when that is no plain 10-character identity. List1DataSave
+// files its copy under it.
 std::string listHolder(Run& run);

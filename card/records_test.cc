@@ -111,18 +111,18 @@ struct Records : ::testing::Test {
 TEST_F(Records, EveryReadBlanksTheReplyBufferAndRecordsItsCode) {
   fake::basics = {basicData("A123456789"), basicData("B987654321")};
   fake::basicCodes = {0, 4000};
-  ASSERT_EQ(readCard(run, &CardLib::hisGetRegisterBasic, card::kBasicLength), 0);
-  ASSERT_EQ(run.regBuf.substr(0, card::kBasicLength), basicData("A123456789"));
-  EXPECT_EQ(readCard(run, &CardLib::hisGetRegisterBasic, card::kBasicLength), 4000);
-  EXPECT_EQ(run.regBuf, std::string(500, ' '));
-  EXPECT_EQ(run.regLen, card::kBasicLength);
+  const CardReply first = readCard(run, &CardLib::hisGetRegisterBasic, card::kBasicLength);
+  ASSERT_TRUE(first.ok());
+  ASSERT_EQ(first.bytes, basicData("A123456789"));
+  const CardReply second = readCard(run, &CardLib::hisGetRegisterBasic, card::kBasicLength);
+  EXPECT_EQ(second.code, 4000);
+  EXPECT_EQ(second.bytes, std::string(card::kBasicLength, ' '));
   EXPECT_EQ(run.lastStatus, 4000);
   EXPECT_FALSE(run.reader.closed) << "no label: the caller handles the failure";
 
-  std::string own = "left over";
   fake::treatmentCode = 4000;
-  readCard(run, &CardLib::hisGetTreatmentNoNeedHPC, own, card::kTreatmentLength, "就醫資料");
-  EXPECT_EQ(own, std::string(card::kTreatmentLength, ' '));
+  const CardReply failed = readCard(run, &CardLib::hisGetTreatmentNoNeedHPC, card::kTreatmentLength, "就醫資料");
+  EXPECT_EQ(failed.bytes, std::string(card::kTreatmentLength, ' '));
   EXPECT_TRUE(run.reader.closed) << "a labelled failure goes to msg4apierr";
   EXPECT_FALSE(run.lastError.empty());
 }
@@ -178,8 +178,7 @@ TEST_F(IdentityCheck, WithoutAPortThereIsNoSecondRead) {
 }
 
 TEST_F(IdentityCheck, AFailedReadIsNeverTheSameHolder) {
-  // The buffer still holds this holder from an earlier read; both reads fail.
-  run.regBuf.replace(card::kIdPos - 1, 10, "A123456789");
+  // Both reads fail.
   fake::basics = {basicData("A123456789")};
   fake::basicCodes = {4000, 4000};
   run.reader.openPort = 1;
@@ -350,11 +349,6 @@ TEST_F(LogList, WithoutAPlainIdentityThereIsNoCopy) {
   EXPECT_EQ(file("IcDatTmp.txt"), run.list1[0] + "\r\n");
   for (const auto& [path, data] : f.disk.files)
     EXPECT_EQ(path.find("_3"), std::string::npos) << path;
-
-  // The registration buffer names the holder when the list does not.
-  run.regBuf.replace(card::kIdPos - 1, 10, "B987654321");
-  List1DataSave(run);
-  EXPECT_TRUE(has("ic\\data\\ZB987654321_3"));
 }
 
 }  // namespace

@@ -174,15 +174,15 @@ void checked(Run& run, const char* label) {
   msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5(label));
 }
 
-// A section's read through the shared reply buffer, checked as above.
-void readShared(Run& run, CardRead read, int length, const char* label) {
-  readCard(run, read, static_cast<int16_t>(length));
+// A section's read, checked as above.
+std::string readChecked(Run& run, CardRead read, int length, const char* label) {
+  CardReply reply = readCard(run, read, static_cast<int16_t>(length));
   checked(run, label);
+  return std::move(reply.bytes);
 }
 
 void basicSection(Run& run) {
-  readShared(run, &CardLib::hisGetRegisterBasic, kBasicLength, "讀取基本資料");
-  const std::string& r = run.regBuf;
+  const std::string r = readChecked(run, &CardLib::hisGetRegisterBasic, kBasicLength, "讀取基本資料");
   listClear(run);
   say(run, "----------------基本資料段---------------");
   line(run, b5("卡片號碼:  ") + bcut(r, kCardNoPos, kCardNoWidth));
@@ -211,25 +211,26 @@ void basicSection(Run& run) {
 }
 
 void treatmentSections(Run& run) {
-  readShared(run, &CardLib::hisGetTreatmentNoNeedHPC, kTreatmentLength, "就醫資料");
+  const std::string visits = readChecked(run, &CardLib::hisGetTreatmentNoNeedHPC, kTreatmentLength, "就醫資料");
   say(run, "------ 健保資料段  讀取就醫資料不需HPC卡的部分---------------");
   say(run, "就醫類別:  01西醫門診、02 牙醫門診、03中門診、04急診、05 住院");
   say(run, "就醫資料登錄之補卡註記:  1: 非補卡     2: 補卡");
   say(run, "AA以治療六次以內為同一療程者、AB以非六次以內治療為限者、AC預防保健、AD職業傷害或職業病、");
   say(run, "AE慢性病連續處方箋領藥、AF藥局調劑、AG排程檢查、AH居家照護（第二次以後）");
   say(run, "AI：同日同醫師看診（第二次以後）、BA門（急）診當次轉住院之入院、 BB出院 、");
-  group(run, run.regBuf, kVisits, kVisitFields, true);
+  group(run, visits, kVisits, kVisitFields, true);
   line(run, kDashes);
-  group(run, run.regBuf, kIllnessPeriods, kPeriodFields);
+  group(run, visits, kIllnessPeriods, kPeriodFields);
   line(run, kDashes);
 
   // The status of the professional card is asked for before its part is read.
   run.lastStatus = run.card.hisGetCardStatus(CardType::Professional);
-  readShared(run, &CardLib::hisGetTreatmentNeedHPC, kNeedHpcLength, "就醫資料需要HPC卡的部分");
+  const std::string needHpc =
+      readChecked(run, &CardLib::hisGetTreatmentNeedHPC, kNeedHpcLength, "就醫資料需要HPC卡的部分");
   say(run, "------ 健保資料段  讀取就醫資料需要HPC卡的部分---------------");
-  group(run, run.regBuf, kIllnessEntries, kIllnessFields);
+  group(run, needHpc, kIllnessEntries, kIllnessFields);
   line(run, kDashes);
-  group(run, run.regBuf, kDiagnoses, kDiagnosisFields);
+  group(run, needHpc, kDiagnoses, kDiagnosisFields);
   line(run, kDashes);
 }
 
@@ -259,37 +260,35 @@ void prescriptionSection(Run& run) {
 }
 
 void totalsSections(Run& run) {
-  readShared(run, &CardLib::hisGetCumulativeData, kYearlyLength, "讀取就醫累計資料");
+  const std::string yearly = readChecked(run, &CardLib::hisGetCumulativeData, kYearlyLength, "讀取就醫累計資料");
   say(run, "-------------- 讀取就醫累計資料---------------");
-  group(run, run.regBuf, kYearlyTotals, kYearlyFields);
+  group(run, yearly, kYearlyTotals, kYearlyFields);
 
-  readShared(run, &CardLib::hisGetCumulativeFee, kFeeLength, "醫療費用總累計");
+  const std::string fees = readChecked(run, &CardLib::hisGetCumulativeFee, kFeeLength, "醫療費用總累計");
   say(run, "-------------- 醫療費用總累計---------------");
-  line(run, b5("門診醫療費用總累計:  ") + bcut(run.regBuf, kFeeOutpatient, kFeeWidth));
-  line(run, b5("住診醫療費用總累計:  ") + bcut(run.regBuf, kFeeInpatient, kFeeWidth));
+  line(run, b5("門診醫療費用總累計:  ") + bcut(fees, kFeeOutpatient, kFeeWidth));
+  line(run, b5("住診醫療費用總累計:  ") + bcut(fees, kFeeInpatient, kFeeWidth));
 }
 
 void preventionSections(Run& run) {
-  readShared(run, &CardLib::hisGetRegisterPrevent, kPreventLength, "預防保健掛號作業");
+  const std::string prevent = readChecked(run, &CardLib::hisGetRegisterPrevent, kPreventLength, "預防保健掛號作業");
   for (const char* heading : kPreventHeading) say(run, heading);
-  group(run, run.regBuf, kPreventions, kPreventFields);
+  group(run, prevent, kPreventions, kPreventFields);
 
-  readShared(run, &CardLib::hisGetRegisterPregnant, kPregnantLength, "孕婦產前檢查");
+  const std::string prenatal = readChecked(run, &CardLib::hisGetRegisterPregnant, kPregnantLength, "孕婦產前檢查");
   say(run, "-------------- 孕婦產前檢查 保留11組 ---------------");
-  group(run, run.regBuf, kPrenatalChecks, kPrenatalFields);
+  group(run, prenatal, kPrenatalChecks, kPrenatalFields);
 
-  // The inoculations are longer than the shared buffer: a buffer of their own.
-  std::string inoculations;
-  readCard(run, &CardLib::hisGetInoculateData, inoculations, kInoculateLength);
-  checked(run, "預防接種資料項目");
+  const std::string inoculations =
+      readChecked(run, &CardLib::hisGetInoculateData, kInoculateLength, "預防接種資料項目");
   say(run, "-------------- 預防接種資料項目：保留40組 ---------------");
   group(run, inoculations, kInoculations, kInoculationFields);
 }
 
 void organSection(Run& run) {
-  readShared(run, &CardLib::hisGetOrganDonate, kOrganDonateLength, "器官捐贈資料項目");
+  const std::string organ = readChecked(run, &CardLib::hisGetOrganDonate, kOrganDonateLength, "器官捐贈資料項目");
   say(run, "-------------- 器官捐贈資料項目 ---------------");
-  line(run, b5("同意同意器官捐贈及安寧緩和醫療註記 :  ") + bcut(run.regBuf, 1, kOrganDonateLength));
+  line(run, b5("同意同意器官捐贈及安寧緩和醫療註記 :  ") + bcut(organ, 1, kOrganDonateLength));
   static const char* const kLegend[] = {
       "「1」同意器官捐贈 「2」同意安寧緩和醫療「3」同意不實施心肺復甦術",
       "「4」同意器官捐贈、同意安寧緩和醫療、同意不實施心肺復甦術",
@@ -312,10 +311,10 @@ void saveRecentVisits(Run& run) {
   // A summary made from a failed read (the reader is closed by then) or an
   // empty one would replace the holder's archived text with nothing useful.
   if (run.reader.closed || vbTrim(summary).empty()) return;
-  readShared(run, &CardLib::hisGetRegisterBasic, kBasicLength, "讀取基本資料");
+  const std::string basic = readChecked(run, &CardLib::hisGetRegisterBasic, kBasicLength, "讀取基本資料");
   if (run.lastStatus != 0) return;
-  const std::string id = bcut(run.regBuf, kIdPos, kIdWidth);
-  if (vbLen(vbTrim(id)) != 10 || vbTrim(bcut(run.regBuf, kIdPos, 1)) < "A") return;
+  const std::string id = bcut(basic, kIdPos, kIdWidth);
+  if (vbLen(vbTrim(id)) != 10 || vbTrim(bcut(basic, kIdPos, 1)) < "A") return;
   archiveSaved(run, save1500file(run.disk, run.settings.workDir, id, summary));
 }
 
@@ -329,10 +328,10 @@ std::string mode(const std::string& C) {
 void loadAll(Run& run) {
   basicSection(run);
 
-  readShared(run, &CardLib::hisGetLastSeqNum, kLastSeqLength, "最近一次就醫序號");
-  line(run, b5("最近一次就醫序號: ") + vbLeft(run.regBuf, kLastSeqLength));
-  readShared(run, &CardLib::hisGetEmergentTel, kEmergentTelLength, "緊急電話");
-  line(run, b5("緊急電話: ") + vbLeft(run.regBuf, kEmergentTelLength));
+  const std::string lastSeq = readChecked(run, &CardLib::hisGetLastSeqNum, kLastSeqLength, "最近一次就醫序號");
+  line(run, b5("最近一次就醫序號: ") + vbLeft(lastSeq + std::string(kLastSeqLength, ' '), kLastSeqLength));
+  const std::string tel = readChecked(run, &CardLib::hisGetEmergentTel, kEmergentTelLength, "緊急電話");
+  line(run, b5("緊急電話: ") + vbLeft(tel + std::string(kEmergentTelLength, ' '), kEmergentTelLength));
 
   treatmentSections(run);
   prescriptionSection(run);
@@ -365,6 +364,7 @@ void command(Run& run) {
       msg4apierr(run, static_cast<int16_t>(run.lastStatus), "");
     }
     // The report stays open for the operator; closing it ends the run.
+    run.win.endAtOnce = true;
     closeWaiting(run);
     showWindow(run, "vexa5");
     return;

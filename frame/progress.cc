@@ -119,9 +119,10 @@ void UnloadMe_End(Run& run) {
 }
 
 void Form_Unload(Run& run) {
-  // Closed without marking it: the common exit then closes it once more.
-  run.reader.port.csCloseCom();
-  if (!run.reader.closed) UnloadMe_End(run);
+  // The port is closed whatever it was, then the common exit runs unless the
+  // window ends the run at once.
+  run.reader.close();
+  if (!run.win.endAtOnce) UnloadMe_End(run);
   endProcess(run);
 }
 

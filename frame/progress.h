@@ -25,7 +25,7 @@ void timedelay(Run& run, double seconds, const std::string& text);
 
 // The common exit: closes the reader once and ends the process. Never returns.
 [[noreturn]] void UnloadMe_End(Run& run);
-// The close handler of vexa5.
+// The close handler of vexa5: closes the reader, then the common exit.
 [[noreturn]] void Form_Unload(Run& run);
 // Ends the process at once.
 [[noreturn]] void endProcess(Run& run);

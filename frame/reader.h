@@ -1,5 +1,5 @@
-// The card reader as the run frame sees it: its ports, whether it has been
-// closed, and the one way to close it.
+// The card reader as the run frame sees it: its ports, whether it is open, and
+// the one way to open and to close it.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +12,11 @@ struct ReaderPort {
   virtual int16_t csCloseCom() = 0;
 };
 
-// The reader: its ports and whether it has been closed. Every close goes
-// through close(), so that the common exit closes it once only.
+// The reader: its ports and whether it has been closed. Every open and every
+// close of the run goes through here, so that `closed` always says what the
+// library's port is, and the common exit closes a reader left open once only.
+// At the start nothing is known of the port (an earlier run may have left it
+// open), so it counts as open until the first close.
 struct Reader {
   explicit Reader(ReaderPort& p) : port(p) {}
   ReaderPort& port;
@@ -21,12 +24,15 @@ struct Reader {
   int16_t comPort = 0;   // a second reader's port from "/COM1/".."/COM4/"; 0 when none
   bool closed = false;
 
-  // Opens openPort; the reader counts as open again when that worked.
-  int16_t open() {
-    const int16_t code = port.csOpenCom(openPort - 1);
+  // Opens COM port `com` (1-4); the reader counts as open when that worked.
+  // The library keeps one port: a caller closes the one open first.
+  int16_t open(int16_t com) {
+    const int16_t code = port.csOpenCom(com - 1);
     if (code == 0) closed = false;
     return code;
   }
+  // Opens the reader's own port, openPort.
+  int16_t open() { return open(openPort); }
   // Closes the reader now, whatever it was; the library's answer.
   int16_t close() {
     closed = true;

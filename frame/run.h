@@ -31,6 +31,10 @@ struct FrameWindows {
   Colour waitingColour = Colour::Blue;
   int64_t nextTickMs = 0;
   std::string shownWindow;  // the window the run waits on, once the start-up is over
+  // Closing the main window ends the process at once, without the common
+  // exit: set where a verb's work is done and its window is all that is left
+  // (the viewers, the waiting mode, the card report and the dental listing).
+  bool endAtOnce = false;
   bool timer2Enabled = false;
   int64_t nextTimer2Ms = 0;
 };
@@ -59,9 +63,6 @@ struct Run {
   int32_t lastStatus = 0;
   std::string lastError;  // the message of the latest non-zero code (msg4apierr)
 
-  // The 500-character registration buffer, also the reply buffer of most reads.
-  std::string regBuf = std::string(500, ' ');
-  int16_t regLen = 0;
 
   std::vector<std::string> list1;  // the main window's log list
   FrameWindows win;

@@ -84,7 +84,7 @@ void cmd_DataCase(Run& run) {
   run.screen.placeMain(kViewerLeft, kViewerTop, kListWidth + kMainExtraWidth,
                        kListHeight + kMainExtraHeight);
   closeWaiting(run);
-  // The reader was never opened for the viewer; closing the window ends the run.
-  run.reader.closed = true;
+  // The reader was never opened for the viewer; closing the window ends the run at once.
+  run.win.endAtOnce = true;
   showWindow(run, "vexa5");
 }

@@ -441,7 +441,7 @@ TEST_F(DataCase, ShowsBothStoresAndTheFurtherTextInTheMainWindow) {
                 "list|=======================================", "list|report 1", "list|report 2",
                 "close-waiting", "show|vexa5"}));
   EXPECT_EQ(run.win.shownWindow, "vexa5");
-  EXPECT_TRUE(run.reader.closed);
+  EXPECT_TRUE(run.win.endAtOnce);
 }
 
 TEST_F(DataCase, AKeyHeldOnlyForTreatmentsIsNoCardRecord) {

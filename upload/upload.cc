@@ -98,13 +98,8 @@ void backUpSource(Run& run) {
   if (saved && run.disk.exists(source)) killFile(run.files(), source);
 }
 
-// Every path closes the reader before it writes UpLoad.err.
-void closeReader(Run& run) {
-  run.reader.close();
-}
-
 [[noreturn]] void uploadRefused(Run& run, int16_t code) {
-  closeReader(run);
+  run.reader.close();
   closeWaiting(run);
   showRed(run, b5("上傳 錯誤代碼: ") + std::to_string(code), 10);
   writeTextFile(run.files(), run.settings.workDir + kUploadErr, uploadFailureText(code, run.lastError));
@@ -205,7 +200,7 @@ void cmd_UpLoadData(Run& run) {
   // Nothing to send.
   const std::string xml = run.settings.workDir + kUploadXml;
   if (!run.disk.exists(xml)) {
-    closeReader(run);
+    run.reader.close();
     closeWaiting(run);
     showRed(run, b5("每日上傳 無資料 "), 6);
     writeTextFile(run.files(), run.settings.workDir + kUploadErr, b5("無資料"));
@@ -242,7 +237,7 @@ void cmd_UpLoadData(Run& run) {
   if (archived) backUpSource(run);
 
   // The report for the clinic program, and its copy for this receipt.
-  closeReader(run);
+  run.reader.close();
   std::string report = uploadReport(buf, count, size);
   if (!archived) report += "\r\n" + b5(kNotArchived);
   writeTextFile(run.files(), run.settings.workDir + kUploadErr, report);

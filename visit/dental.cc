@@ -32,15 +32,15 @@ struct Visits {
   std::string place[kVisitSlots];
 };
 
-// The visits of the treatment reply in the registration buffer, and the first
-// half of the summary that Readf4 keeps.
-Visits readVisits(Run& run, std::string& summary) {
+// The visits of the treatment reply, and the first half of the summary that
+// Readf4 keeps.
+Visits readVisits(Run& run, const std::string& treatment, std::string& summary) {
   Visits v;
   for (int k = 0; k < kVisitSlots; ++k) {
-    v.time[k] = bcut(run.regBuf, visitByte(k, kVisitTime), kVisitTimeWidth);
+    v.time[k] = bcut(treatment, visitByte(k, kVisitTime), kVisitTimeWidth);
     v.place[k] = GetOffsCode(
-        run, bcut(run.regBuf, visitByte(k, kVisitInstitution), kVisitInstitutionWidth), 1);
-    summary += v.time[k] + bcut(run.regBuf, visitByte(k, kVisitFeeDigits), kVisitFeeDigitsWidth);
+        run, bcut(treatment, visitByte(k, kVisitInstitution), kVisitInstitutionWidth), 1);
+    summary += v.time[k] + bcut(treatment, visitByte(k, kVisitFeeDigits), kVisitFeeDigitsWidth);
   }
   return v;
 }
@@ -66,6 +66,7 @@ std::string listingLine(int i, const std::string& order, const Visits& visits) {
 // so the reader is given back now rather than held while the window is open.
 void handOver(Run& run, const std::string& window) {
   run.reader.closeOnce();
+  run.win.endAtOnce = true;
   showWindow(run, window);
 }
 
@@ -121,14 +122,14 @@ void cmd_DentalTreat(Run& run) {
 
   std::string id;
   if (args.mode == "2") {
-    readCard(run, &CardLib::hisGetRegisterBasic, kBasicLength, "讀取基本資料");
-    id = bcut(run.regBuf, kIdPos, kIdWidth);
+    id = bcut(readCard(run, &CardLib::hisGetRegisterBasic, kBasicLength, "讀取基本資料").bytes, kIdPos,
+              kIdWidth);
   }
 
   showWaiting(run, b5("讀取就醫資料"));
-  readCard(run, &CardLib::hisGetTreatmentNoNeedHPC, kTreatmentLength, "就醫資料");
+  const CardReply treatment = readCard(run, &CardLib::hisGetTreatmentNoNeedHPC, kTreatmentLength, "就醫資料");
   std::string summary;
-  const Visits visits = readVisits(run, summary);
+  const Visits visits = readVisits(run, treatment.bytes, summary);
 
   showWaiting(run, b5("讀取門診處方箋"));
   std::string outpatient(kOutpatientLength, ' '), longTerm(kLongTermLength, ' '),
@@ -162,10 +163,11 @@ void cmd_DentalTreat(Run& run) {
     listing = b5("無門診處方箋資料");
     showMessage(run, listing);
   } else if (args.mode != "2") {
-    readCard(run, &CardLib::hisGetTreatmentNeedHPC, kTreatmentLength, "就醫資料需要HPC卡的部分");
+    const CardReply diagnoses =
+        readCard(run, &CardLib::hisGetTreatmentNeedHPC, kTreatmentLength, "就醫資料需要HPC卡的部分");
     for (int k = 0; k < kVisitSlots; ++k)
-      summary += bcut(run.regBuf, diagnosisByte(k, kDiagnosisTime), kDiagnosisTimeWidth) +
-                 bcut(run.regBuf, diagnosisByte(k, kDiagnosisMain), kDiagnosisMainWidth);
+      summary += bcut(diagnoses.bytes, diagnosisByte(k, kDiagnosisTime), kDiagnosisTimeWidth) +
+                 bcut(diagnoses.bytes, diagnosisByte(k, kDiagnosisMain), kDiagnosisMainWidth);
     writeTextFile(run.files(), dump, outpatient + summary);
 
     if (args.mode == "0") {

@@ -39,10 +39,6 @@ std::array<std::string, 3> treatLines(Run& run) {
 
 bool haveInput(Run& run) { return exists(run.files(), run.settings.workDir + "icTreat.txt"); }
 
-void closeReader(Run& run) {
-  run.reader.close();
-}
-
 }  // namespace
 
 std::string wholeCharField(const std::string& value, size_t width) {
@@ -69,7 +65,7 @@ std::string preventCategoryText(const std::string& category) {
 
 void cmd_hisWriteHealthInsurance(Run& run) {
   if (!haveInput(run)) {
-    closeReader(run);
+    run.reader.close();
     closeWaiting(run);
     showRed(run, b5("預防保健 無資料"), kRedSeconds);
     UnloadMe_End(run);
@@ -91,7 +87,7 @@ void cmd_hisWriteHealthInsurance(Run& run) {
 
 void cmd_hisWriteAllergicMedicines(Run& run) {
   if (!haveInput(run)) {
-    closeReader(run);
+    run.reader.close();
     closeWaiting(run);
     showRed(run, b5("過敏藥物寫入無資料"), kRedSeconds);
     UnloadMe_End(run);
@@ -103,7 +99,7 @@ void cmd_hisWriteAllergicMedicines(Run& run) {
   const std::string names = vbMid(line[2], kDrugCodeChars + 1);
   if (vbTrim(names).empty()) {
     closeWaiting(run);
-    closeReader(run);
+    run.reader.close();
     showRed(run, b5("未輸入藥品名稱"), kRedSeconds);
     UnloadMe_End(run);
   }
@@ -117,13 +113,13 @@ void cmd_hisWriteAllergicMedicines(Run& run) {
 }
 
 void RegisterPrevent(Run& run) {
-  readCard(run, &CardLib::hisGetRegisterPrevent, kPreventLength, "預防保健掛號作業");
+  const CardReply reply = readCard(run, &CardLib::hisGetRegisterPrevent, kPreventLength, "預防保健掛號作業");
 
   listClear(run);
   for (const char* h : kPreventHeading) listAdd(run, b5(h));
   const std::string indent(8, ' ');
   for (int k = 0; k < kPreventSlots; ++k) {
-    const std::string entry = bcut(run.regBuf, preventByte(k, 1), kPreventSize);
+    const std::string entry = bcut(reply.bytes, preventByte(k, 1), kPreventSize);
     listAdd(run, b5("保健服務項目註記:  ") + bcut(entry, kPreventItem, kPreventItemWidth));
     listAdd(run, indent + b5("檢查日期: ") + monthday(bcut(entry, kPreventDate, kPreventDateWidth)));
     listAdd(run, indent + b5("醫療院所代碼: ") +

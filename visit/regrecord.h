@@ -3,6 +3,8 @@
 // of the sequence-number calls it is built from. 1-based byte positions.
 #pragma once
 
+#include "card/read.h"
+
 namespace regrecord {
 
 inline constexpr int kLength = 81;
@@ -39,9 +41,8 @@ inline constexpr int kShortSignatureAt = 27, kShortSignatureWidth = 128;  // 0-b
 inline constexpr int kShortSamIdAt = 155;                                 // 0-based
 inline constexpr int kSamIdWidth = 12;
 
-// The 500-character registration buffer that receives the basic data and then
-// the long reply.
-inline constexpr int kBufferLength = 500;
+// The registration buffer that receives the long reply (GetSeqN9.txt shows it).
+inline constexpr int kBufferLength = kRegBufLength;
 
 // "/hisWriteTreatmentCode" hands the treatment writing bytes 21-50 of the basic
 // data instead: the identity and birth date at the record's places, no visit time.

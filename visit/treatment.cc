@@ -164,7 +164,7 @@ void hisWriteTreatment(Run& run, const std::string& record) {
   }
 
   log += kLogEnd + kCrLf;
-  run.card.csCloseCom();
+  run.reader.close();
   showMessage(run, b5("診療資料寫入 完成"));
   // Without a registration record the log still belongs to the holder written to.
   std::string key = bcut(record, kIdPos, kIdWidth);

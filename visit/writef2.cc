@@ -54,7 +54,7 @@ std::string identityOf(Run& run, const std::string& path) {
 
 [[noreturn]] void refuse(Run& run, const std::string& shown, const std::string& result) {
   closeWaiting(run);
-  run.card.csCloseCom();
+  run.reader.close();
   writeTextFile(run.files(), getSeqN(run), result);
   showRed(run, shown, 10);
   UnloadMe_End(run);
@@ -64,6 +64,7 @@ struct Reply {
   int16_t code = 0;
   std::string stamp;  // 28 characters
   std::string samId;
+  std::string buffer;  // the registration buffer as GetSeqN9.txt shows it
 };
 
 Reply longForm(Run& run, const std::string& category, const std::string& newborn) {
@@ -71,16 +72,16 @@ Reply longForm(Run& run, const std::string& category, const std::string& newborn
   Reply r;
   // Blank first: the library writes only what it answers, and a failed call
   // must not pass an earlier reply (a card holder's bytes) for its own.
-  run.regBuf.assign(kBufferLength, ' ');
-  run.regLen = kLongLength;
-  r.code = run.card.hisGetSeqNumber256(category, newborn, makeUp, run.regBuf, run.regLen);
-  run.regBuf = fitted(cp950::normalize(run.regBuf), kBufferLength);
-  r.stamp = bcut(run.regBuf, 1, kStampHeadWidth) + bcut(run.regBuf, kLongSameDayPos, 1);
-  r.samId = bcut(run.regBuf, kLongSamIdPos, kSamIdWidth);
+  std::string buffer(kBufferLength, ' ');
+  int16_t length = kLongLength;
+  r.code = run.card.hisGetSeqNumber256(category, newborn, makeUp, buffer, length);
+  r.buffer = fitted(cp950::normalize(buffer), kBufferLength);
+  r.stamp = bcut(r.buffer, 1, kStampHeadWidth) + bcut(r.buffer, kLongSameDayPos, 1);
+  r.samId = bcut(r.buffer, kLongSamIdPos, kSamIdWidth);
   // A failed call leaves no signature: nothing of its buffer is filed as one.
   if (registered(r.code)) {
     const std::string path = samsignPath(run, r.stamp.substr(0, kTimeWidth));
-    if (!path.empty()) writeLongBlock(run, path, bcut(run.regBuf, kLongSignaturePos, kLongSignatureWidth));
+    if (!path.empty()) writeLongBlock(run, path, bcut(r.buffer, kLongSignaturePos, kLongSignatureWidth));
   }
   return r;
 }
@@ -88,15 +89,15 @@ Reply longForm(Run& run, const std::string& category, const std::string& newborn
 Reply shortForm(Run& run, const std::string& category, const std::string& newborn) {
   std::string bytes(kShortArraySize, '\0');
   Reply r;
-  run.regLen = kShortLength;
-  r.code = run.card.hisGetSeqNumber(category, newborn, bytes, run.regLen);
+  int16_t length = kShortLength;
+  r.code = run.card.hisGetSeqNumber(category, newborn, bytes, length);
   r.stamp = bytes.substr(0, kStampHeadWidth) + " ";
   r.samId = bytes.substr(kShortSamIdAt, kSamIdWidth);
   if (registered(r.code)) {
     const std::string path = samsignPath(run, r.stamp.substr(0, kTimeWidth));
     if (!path.empty()) writeShortBlock(run, path, bytes.substr(kShortSignatureAt, kShortSignatureWidth));
   }
-  run.regBuf = fitted(r.stamp, kBufferLength);
+  r.buffer = fitted(r.stamp, kBufferLength);
   return r;
 }
 
@@ -146,7 +147,7 @@ std::optional<std::string> registerVisit(Run& run, const std::string& category,
 
   // The stamp files are written whatever the code: they show what the library left.
   writeTextFile(run.files(), run.settings.workDir + "GetSeqN8.txt", r.stamp);
-  writeTextFile(run.files(), run.settings.workDir + "GetSeqN9.txt", run.regBuf);
+  writeTextFile(run.files(), run.settings.workDir + "GetSeqN9.txt", r.buffer);
   run.lastStatus = r.code;
   const std::string failed = b5("取得就醫序號  失敗");
   // WriteF2.txt goes only once GetSeqN.txt is safely in place: without it
@@ -161,7 +162,7 @@ std::optional<std::string> registerVisit(Run& run, const std::string& category,
   } else {
     // WriteF2.txt stays for the clinic program's next try.
     writeTextFile(run.files(), getSeqN(run), std::to_string(r.code));
-    run.card.csCloseCom();
+    run.reader.close();
     msg4apierr(run, r.code, failed);
   }
   return std::nullopt;
@@ -174,7 +175,7 @@ void cmd_WriteF2(Run& run) {
   const std::string input = run.settings.workDir + "WriteF2.txt";
   std::optional<std::string> record;
   if (!exists(run.files(), input)) {
-    run.card.csCloseCom();
+    run.reader.close();
     showRed(run, b5("無資料"), 6);
   } else {
     record = registerVisit(run, category, input);

@@ -80,7 +80,6 @@ struct WriteF2Test : ::testing::Test {
   void run(const std::string& C) {
     f.run.C = C;
     f.disk.files["w:\\WriteF2.txt"] = " A123456789 ,x\r\n";
-    f.run.regBuf = card.basic + std::string(500 - card.basic.size(), ' ');
     EXPECT_THROW(cmd_WriteF2(f.run), EndOfRun);
   }
   std::string file(const std::string& name) { return f.disk.files["w:\\" + name]; }

@@ -173,7 +173,7 @@ struct Run : ::testing::Test {
     long lastOpen = -1, lastClose = -1;
     for (size_t i = 0; i < j.size(); ++i) {
       if (j[i].rfind("csOpenCom\t", 0) == 0 && j[i].size() > 5 &&
-          j[i].substr(j[i].size() - 5) == "=> 0")
+          j[i].substr(j[i].size() - 5) == "\t=> 0")
         lastOpen = static_cast<long>(i);
       if (j[i].rfind("csCloseCom", 0) == 0) lastClose = static_cast<long>(i);
     }

@@ -1,10 +1,11 @@
 // The fault sweep: for every card verb, each card call the verb makes fails
-// in turn. Whatever fails, the run ends, the reader is left closed, no result
+// in turn (and, for the reads over two readers, each single call of it, so
+// that a failure in the first reader's pass is met in the second's too). Whatever fails, the run ends, the reader is left closed, no result
 // of an earlier run is left to be read as this one's, and the card-record
 // archive is never left half written.
 #include <gtest/gtest.h>
 
-#include <set>
+#include <map>
 
 #include "tests/e2e/e2e.h"
 
@@ -15,11 +16,12 @@ using namespace e2e;
 struct Verb {
   const char* C;
   std::vector<const char*> results;  // the files the clinic program reads
+  bool eachCall = false;             // also every single call failing alone
 };
 
 const std::vector<Verb> kVerbs = {
     {"/ReadF4", {"ReadF4.txt"}},
-    {"/ReadF4 /COM2/", {"ReadF4.txt", "ReadF42.txt"}},
+    {"/ReadF4 /COM2/", {"ReadF4.txt", "ReadF42.txt"}, true},
     {"/WriteF201/hisWriteF2Treatment", {"GetSeqN.txt", "GetSeqN8.txt", "GetSeqN9.txt"}},
     {"/WriteF201New256", {"GetSeqN.txt", "GetSeqN8.txt", "GetSeqN9.txt"}},
     {"/UpLoadData1", {"UpLoad.err"}},
@@ -89,12 +91,18 @@ TEST_F(Sweep, EveryCardCallOfEveryVerbFailingInTurn) {
     prepare(v, "");
     run(v.C);
     check(v, std::string(v.C) + " without a fault");
-    std::set<std::string> called;
-    for (const std::string& l : journal()) called.insert(l.substr(0, l.find('\t')));
-    for (const std::string& call : called) {
-      prepare(v, "\"faults\": [{\"call\": \"" + call + "\", \"code\": 9100}]");
+    std::map<std::string, int> called;
+    for (const std::string& l : journal()) ++called[l.substr(0, l.find('\t'))];
+    for (const auto& [call, times] : called) {
+      const std::string fault = "{\"call\": \"" + call + "\", \"code\": 9100";
+      prepare(v, "\"faults\": [" + fault + "}]");
       run(v.C);
       check(v, std::string(v.C) + " with " + call + " failing");
+      for (int k = 0; v.eachCall && k < times; ++k) {
+        prepare(v, "\"faults\": [" + fault + ", \"after\": " + std::to_string(k) + ", \"times\": 1}]");
+        run(v.C);
+        check(v, std::string(v.C) + " with call " + std::to_string(k + 1) + " of " + call + " failing");
+      }
     }
   }
 }
