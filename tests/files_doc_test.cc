@@ -50,6 +50,7 @@ const std::map<std::string, Constant>& constants() {
       {"regrecord::kLength", end(regrecord::kLength)},
       {"regrecord::kStampWidth", end(regrecord::kStampWidth)},
       {"regrecord::kLongLength", end(regrecord::kLongLength)},
+      {"regrecord::kBufferLength", end(regrecord::kBufferLength)},
       {"card::kCardNoPos", pos(card::kCardNoPos)},
       {"card::kCardNoWidth", width(card::kCardNoWidth)},
       {"card::kNamePos", pos(card::kNamePos)},
