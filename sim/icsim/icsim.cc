@@ -324,7 +324,7 @@ void journalLines(const std::string& text, const std::map<long, std::string>& te
     size_t arrow = fields.size();
     for (size_t i = 0; i < fields.size(); ++i)
       if (fields[i].rfind("=> ", 0) == 0) arrow = i;
-    if (arrow == fields.size()) {
+    if (arrow == fields.size() || arrow == 0) {
       out("   " + expand(line) + "\n");
       continue;
     }

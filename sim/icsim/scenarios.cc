@@ -14,7 +14,7 @@ json& hpc(json& s) { return s["readers"]["1"]["hpc"]; }
 
 // A visit of the full card: the most recent first, each with its orders.
 json visit(int i) {
-  char time[16], seq[8];
+  char time[48], seq[48];
   std::snprintf(time, sizeof time, "115%02d%02d100000", 11 - i, 10 + i);
   std::snprintf(seq, sizeof seq, "%04d", 7 - i);
   return {{"category", "02"}, {"newborn", " "}, {"time", time}, {"supplement", "1"},
@@ -77,7 +77,7 @@ const Scenario kScenarios[] = {
        json visits = json::array(), orders = json::array();
        for (int i = 0; i < 6; ++i) visits.push_back(visit(i));
        for (int i = 0; i < 60; ++i) {
-         char item[16];
+         char item[48];
          std::snprintf(item, sizeof item, "AC%08d", 45856100 + i);
          orders.push_back({{"time", visits[i / 10]["time"]}, {"type", "1"}, {"item", item},
                            {"part", ""}, {"usage", "TID"}, {"days", "03"},
