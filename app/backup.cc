@@ -131,7 +131,7 @@ bool copyOne(Run& run, Form& form, const Item& item, const std::string& target, 
   return true;
 }
 
-void backUp(Run& run, Form& form) {
+MAY_END_RUN void backUp(Run& run, Form& form) {
   const std::string target = withoutSlash(vbTrim(textOf(form, "Text1")));
   clearItems(run.screen, form, "List1");
   if (target.empty()) {

@@ -10,6 +10,8 @@
 // read, is replaced only when the operator says so.
 #pragma once
 
+#include "frame/endsrun.h"
+
 #include <string>
 
 #include "platform/form.h"
@@ -27,4 +29,4 @@ Form backupForm(const std::string& dataFolder, const std::string& target);
 bool insideFolder(const std::string& target, const std::string& folder);
 
 // Shows the window until the operator closes it, then ends the run.
-[[noreturn]] void cmd_VBbackup(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_VBbackup(Run& run);

@@ -31,7 +31,7 @@ bool plainFolder(Run& run, const std::string& relative) {
 
 // Deletes the files of the folder that fit the pattern and the rule.
 template <class Rule>
-void clean(Run& run, const std::string& relative, const char* pattern, Rule isOld) {
+MAY_END_RUN void clean(Run& run, const std::string& relative, const char* pattern, Rule isOld) {
   if (!plainFolder(run, relative)) return;
   const std::string folder = run.settings.workDir + relative + "\\";
   for (const std::string& name : run.disk.list(folder, pattern)) {

@@ -3,6 +3,8 @@
 // clinic program's executables are deleted before the declaration window opens.
 #pragma once
 
+#include "frame/endsrun.h"
+
 #include <optional>
 
 #include "platform/platform.h"
@@ -15,4 +17,4 @@ bool olderThan(const std::optional<DateTime>& modified, const DateTime& now, int
 
 // The three rules, each only when its folder exists; each deleted name is
 // shown in the waiting window, then "data fresh".
-void housekeeping(Run& run);
+MAY_END_RUN void housekeeping(Run& run);

@@ -50,7 +50,7 @@ const char* const kUpdateFailed = "更新 失敗";
 const char* const kBackupFolder = "backup\\";
 
 // "/ORVO//" and "//ORVO/": a page of the clinic's server or of the maker's site.
-[[noreturn]] void cmd_ORVO(Run& run, const std::string& site, const char* verb) {
+[[noreturn]] MAY_END_RUN void cmd_ORVO(Run& run, const std::string& site, const char* verb) {
   open(run, site + "wpx/orvo2.php?orvo=" + after(run.C, verb));
   run.screen.hideMain();
   UnloadMe_End(run);

@@ -4,19 +4,21 @@
 // of patients without cards into a dated file, and the upload-register viewer.
 #pragma once
 
+#include "frame/endsrun.h"
+
 #include <string>
 
 struct Run;
 
 // The verbs; each ends the run. ("/icZupRn", the viewer, is in zuprn.h.)
-[[noreturn]] void cmd_ReName(Run& run);
-[[noreturn]] void cmd_OrvoPage(Run& run);
-[[noreturn]] void cmd_OrvoPublicPage(Run& run);
-[[noreturn]] void cmd_WaitingForm(Run& run);
-[[noreturn]] void cmd_ShellExecute(Run& run);
-[[noreturn]] void cmd_ReNameOrvomd(Run& run);
-[[noreturn]] void cmd_ReNameOrvo(Run& run);
-[[noreturn]] void cmd_ReNameNoicname(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_ReName(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_OrvoPage(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_OrvoPublicPage(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_WaitingForm(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_ShellExecute(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_ReNameOrvomd(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_ReNameOrvo(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_ReNameNoicname(Run& run);
 
 // A text as a URL query value: every byte but A-Z, a-z, 0-9 and "-._~" as %XX.
 std::string urlEncode(const std::string& text);

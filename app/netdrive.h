@@ -2,6 +2,8 @@
 // ("F:\\Doctor\C") connects that letter to the share, then the run ends.
 #pragma once
 
+#include "frame/endsrun.h"
+
 #include <string>
 
 struct Run;
@@ -11,4 +13,4 @@ struct Run;
 bool parseNetworkDrive(const std::string& C, std::string& local, std::string& remote);
 
 // Maps the drive and ends the run; a failure is shown with the platform's reason.
-[[noreturn]] void cmd_NetworkDrive(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_NetworkDrive(Run& run);

@@ -26,7 +26,7 @@ std::string wholeBuffer(std::string reply) {
 }
 
 // The PIN verbs: the library asks for the PIN on the reader's keypad itself.
-[[noreturn]] void pinVerb(Run& run, int16_t result, const char* label) {
+[[noreturn]] MAY_END_RUN void pinVerb(Run& run, int16_t result, const char* label) {
   run.lastStatus = result;
   msg4apierr(run, result, b5(label));
   UnloadMe_End(run);
@@ -98,7 +98,7 @@ void cmd_csGetDateTime(Run& run) {
   const CardReply clock = readCard(run, &CardLib::csGetDateTime, kDateTimeLength);
   doEvents(run);
   // The clinic program reads the reply as the whole registration buffer.
-  writeTextFile(run.files(), readF4(run), run.lastStatus != 0 ? b5("讀取失敗") : wholeBuffer(clock.bytes));
+  writeResult(run, readF4(run), run.lastStatus != 0 ? b5("讀取失敗") : wholeBuffer(clock.bytes));
   UnloadMe_End(run);
 }
 
@@ -110,7 +110,7 @@ void cmd_LastTreatTime(Run& run) {
   run.lastStatus = status;
   doEvents(run);
   if (status != 2) {
-    writeTextFile(run.files(), readF4(run), b5("無健保卡 或 健保卡尚未認證"));
+    writeResult(run, readF4(run), b5("無健保卡 或 健保卡尚未認證"));
     UnloadMe_End(run);
   }
   if (exists(run.files(), readF4(run))) killFile(run.files(), readF4(run));
@@ -131,7 +131,7 @@ void cmd_LastTreatTime(Run& run) {
             bcut(basic.bytes, kIdPos, kIdWidth + kBirthWidth) +
             bcut(basic.bytes, kNewbornPos, kNewbornWidth + 1);
   }
-  writeTextFile(run.files(), readF4(run), line);
+  writeResult(run, readF4(run), line);
   UnloadMe_End(run);
 }
 
@@ -139,7 +139,8 @@ void cmd_hisGetLastSeqNum(Run& run) {
   if (exists(run.files(), readF4(run))) killFile(run.files(), readF4(run));
   const CardReply seq = readCard(run, &CardLib::hisGetLastSeqNum, card::kLastSeqLength, "最近一次就醫序號");
   // Written whatever the result: the clinic program reads the seven characters.
-  writeTextFile(run.files(), readF4(run), vbLeft(seq.bytes + std::string(card::kLastSeqLength, ' '), card::kLastSeqLength));
+  writeResult(run, readF4(run),
+              vbLeft(seq.bytes + std::string(card::kLastSeqLength, ' '), card::kLastSeqLength));
   UnloadMe_End(run);
 }
 
@@ -196,8 +197,8 @@ void cmd_UpdateHC(Run& run) {
   doEvents(run);
   run.reader.close();
   const std::string ports = port(run.reader.openPort) + port(run.reader.comPort);
-  if (r == 4061) {
-    writeTextFile(run.files(), run.settings.workDir + "autolink.tmp", "0" + ports);
+  if (r == kErrNoNetwork) {
+    writeResult(run, run.settings.workDir + "autolink.tmp", "0" + ports);
     showRed(run, b5("網路不通") + ports, 15);
   } else if (r != 0) {
     showRed(run, std::to_string(r) + b5(" 更新失敗 ") + getErrorCode(run, r), 20);
@@ -225,7 +226,7 @@ void cmd_hisWriteEmergentTel(Run& run) {
   showMessage(run, b5("寫入電話 資料"));
   std::string cardId = bcut(basic, card::kIdPos, card::kIdWidth);
   std::string birth = bcut(basic, card::kBirthPos, card::kBirthWidth);
-  std::string phone = bcut(tel, 1, 14);
+  std::string phone = bcut(tel, 1, card::kEmergentTelLength);
   run.lastStatus = run.card.hisWriteEmergentTel(cardId, birth, phone);
   msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5("Teleph寫入"));
   if (readFollows(run)) cmd_ReadF4(run);

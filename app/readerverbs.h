@@ -5,20 +5,22 @@
 // number; and the refresh-only executable, which opens its own reader.
 #pragma once
 
+#include "frame/endsrun.h"
+
 struct Run;
 
-[[noreturn]] void cmd_UpdateOnly(Run& run);
-[[noreturn]] void cmd_hisGetCardStatus(Run& run);
-[[noreturn]] void cmd_csVerifySAMDC(Run& run);
-[[noreturn]] void cmd_csVerifyHCPIN(Run& run);
-[[noreturn]] void cmd_csInputHCPIN(Run& run);
-[[noreturn]] void cmd_hpcInputHPCPIN(Run& run);
-[[noreturn]] void cmd_hpcUnlockHPC(Run& run);
-[[noreturn]] void cmd_csGetDateTime(Run& run);
-[[noreturn]] void cmd_LastTreatTime(Run& run);
-[[noreturn]] void cmd_hisGetLastSeqNum(Run& run);
-[[noreturn]] void cmd_csUnGet(Run& run);
-[[noreturn]] void cmd_VerifyHPCPIN(Run& run);
-[[noreturn]] void cmd_UpdateHC(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_UpdateOnly(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_hisGetCardStatus(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_csVerifySAMDC(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_csVerifyHCPIN(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_csInputHCPIN(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_hpcInputHPCPIN(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_hpcUnlockHPC(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_csGetDateTime(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_LastTreatTime(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_hisGetLastSeqNum(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_csUnGet(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_VerifyHPCPIN(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_UpdateHC(Run& run);
 // Then "/ReadF4" when readFollows().
-[[noreturn]] void cmd_hisWriteEmergentTel(Run& run);
+[[noreturn]] MAY_END_RUN void cmd_hisWriteEmergentTel(Run& run);

@@ -19,7 +19,7 @@ namespace {
 // the previous patient's answer to be read as this one's. A result that
 // cannot even be removed could not be written either: the run says so and
 // ends before the card is touched.
-void removeStaleResults(Run& run, const VerbRow& row) {
+MAY_END_RUN void removeStaleResults(Run& run, const VerbRow& row) {
   for (const std::string& name : resultFiles(row, run)) {
     const std::string path = run.settings.workDir + name;
     if (!run.disk.exists(path) || run.disk.remove(path)) continue;
@@ -31,7 +31,7 @@ void removeStaleResults(Run& run, const VerbRow& row) {
 
 // Runs the row's procedure when the row belongs to that phase; true then.
 // A procedure that returns leaves a window carrying the run on.
-bool ranIn(Run& run, const VerbRow* row, Phase phase) {
+MAY_END_RUN bool ranIn(Run& run, const VerbRow* row, Phase phase) {
   if (!row || row->phase != phase) return false;
   row->procedure(run);
   return true;

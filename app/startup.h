@@ -3,11 +3,13 @@
 // command line holds, phase by phase as the verb table (verbs.h) says.
 #pragma once
 
+#include "frame/endsrun.h"
+
 struct Run;
 
 // Form_Load of vexa5. Returns only when a window carries the run on.
-void Form_Load(Run& run);
+MAY_END_RUN void Form_Load(Run& run);
 
 // Opens the reader on the port the command line names (default COM1) and
 // notes the second reader's port.
-void openReader(Run& run);
+MAY_END_RUN void openReader(Run& run);

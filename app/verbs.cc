@@ -1,4 +1,5 @@
 #include "app/verbs.h"
+#include "frame/endsrun.h"
 
 #include <memory>
 
@@ -32,39 +33,47 @@ std::unique_ptr<DeclareServices> services(Run& run) {
   return makeDeclareServices(run.sys, run.disk, run.settings.workDir);
 }
 
-[[noreturn]] void declarationWindow(Run& run) { cmd_ReportSample(run, *services(run), {}); }
+[[noreturn]] MAY_END_RUN void declarationWindow(Run& run) {
+  cmd_ReportSample(run, *services(run), {});
+}
 
-[[noreturn]] void uploadHealthCheck(Run& run) {
+[[noreturn]] MAY_END_RUN void uploadHealthCheck(Run& run) {
   cmd_ReportSample(run, *services(run), {"Command2", "Uploadheafa"});
 }
 
 // The pharmacy 9900000011 has fixed settings, whatever the files say.
-[[noreturn]] void pharmacyWindow(Run& run) {
+[[noreturn]] MAY_END_RUN void pharmacyWindow(Run& run) {
   run.settings.office = "1";
   run.settings.officeCode = "9900000011";
   run.settings.hospDataType = "30";
   cmd_ReportSample(run, *services(run), {"Command2", has(run.C, "/check") ? "Command3" : "Upload"});
 }
 
-[[noreturn]] void uploadMonth(Run& run) { cmd_ReportMonthly(run, *services(run), "Upload"); }
-[[noreturn]] void downloadCode(Run& run) { cmd_ReportMonthly(run, *services(run), "Command3"); }
-[[noreturn]] void downloadProc(Run& run) { cmd_ReportMonthly(run, *services(run), "Command4"); }
+[[noreturn]] MAY_END_RUN void uploadMonth(Run& run) {
+  cmd_ReportMonthly(run, *services(run), "Upload");
+}
+[[noreturn]] MAY_END_RUN void downloadCode(Run& run) {
+  cmd_ReportMonthly(run, *services(run), "Command3");
+}
+[[noreturn]] MAY_END_RUN void downloadProc(Run& run) {
+  cmd_ReportMonthly(run, *services(run), "Command4");
+}
 
 // ---- card verbs that need a word before or after their procedure
 
-void dentalTreat(Run& run) {
+MAY_END_RUN void dentalTreat(Run& run) {
   showMessage(run, "DentalTreat");
   cmd_DentalTreat(run);
 }
 
 // The list stays in the main window; the reader is given back meanwhile.
-void registerPrevent(Run& run) {
+MAY_END_RUN void registerPrevent(Run& run) {
   RegisterPrevent(run);
   run.reader.close();
 }
 
 // "/ReadF4"; the development run reads from COM1 into the backup folder.
-void readF4(Run& run) {
+MAY_END_RUN void readF4(Run& run) {
   if (developmentRun(run)) {
     run.lastStatus = run.reader.open(1);
     run.settings.workDir = "c:\\backup\\orvo\\";

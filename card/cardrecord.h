@@ -20,6 +20,12 @@ inline constexpr int kValidPos = 62, kValidWidth = 7;
 inline constexpr int kRemainingPos = 69, kRemainingWidth = 2;
 inline constexpr int kNewbornPos = 71, kNewbornWidth = 7;
 inline constexpr int kTwinPos = 78;
+// ReadF4.txt: the record followed by this many blanks.
+inline constexpr int kReadF4Blanks = 14;
+// ErrUpdat names the holder by the first bytes of the name.
+inline constexpr int kErrUpdatNameWidth = 10;
+// hisGetEmergentTel's reply, and the telephone argument of hisWriteEmergentTel.
+inline constexpr int kEmergentTelLength = 14;
 
 // The treatment reply without the professional card (498 bytes): six visit
 // records of 69 bytes from byte 85.
@@ -29,10 +35,27 @@ inline constexpr int kVisitBase = 85, kVisitSize = 69;
 inline constexpr int kVisitCategory = 1, kVisitNewborn = 3, kVisitTime = 4, kVisitTimeWidth = 13;
 inline constexpr int kVisitSupplement = 17, kVisitSeq = 18, kVisitSeqWidth = 4;
 inline constexpr int kVisitInstitution = 22, kVisitInstitutionWidth = 10;
-inline constexpr int kVisitFees = 32;
+// The fees of a visit record, the rest of it:
+//   pos  width  what
+//    32      8  outpatient fee
+//    40      8  outpatient co-payment
+//    48      8  inpatient fee
+//    56      7  inpatient co-payment, acute stay to 30 days or chronic to 180
+//    63      7  inpatient co-payment, longer stays
+inline constexpr int kVisitOutpatientFee = 32, kVisitOutpatientFeeWidth = 8;
+inline constexpr int kVisitOutpatientCopay = 40, kVisitOutpatientCopayWidth = 8;
+inline constexpr int kVisitInpatientFee = 48, kVisitInpatientFeeWidth = 8;
+inline constexpr int kVisitInpatientShort = 56, kVisitInpatientShortWidth = 7;
+inline constexpr int kVisitInpatientLong = 63, kVisitInpatientLongWidth = 7;
+static_assert(kVisitOutpatientFee + kVisitOutpatientFeeWidth == kVisitOutpatientCopay);
+static_assert(kVisitOutpatientCopay + kVisitOutpatientCopayWidth == kVisitInpatientFee);
+static_assert(kVisitInpatientFee + kVisitInpatientFeeWidth == kVisitInpatientShort);
+static_assert(kVisitInpatientShort + kVisitInpatientShortWidth == kVisitInpatientLong);
+static_assert(kVisitInpatientLong + kVisitInpatientLongWidth - 1 == kVisitSize);
 
 // The outpatient fee's last seven digits, as the dental read's summary keeps them.
-inline constexpr int kVisitFeeDigits = 33, kVisitFeeDigitsWidth = 7;
+inline constexpr int kVisitFeeDigits = kVisitOutpatientFee + 1;
+inline constexpr int kVisitFeeDigitsWidth = kVisitOutpatientFeeWidth - 1;
 
 // Byte position of field `offset` (1-based) of visit record k (from 0).
 inline constexpr int visitByte(int k, int offset) { return kVisitBase + k * kVisitSize + offset - 1; }

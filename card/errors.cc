@@ -37,7 +37,7 @@ constexpr ErrorText kErrors[] = {
     {4045, "IBufferLenOutpatient 的buffer 長度不足"},
     {4046, "IBufferLenLongTerm 的buffer 長度不足"},
     {4047, "IBufferLenImportant 的buffer 長度不足"},
-    {4061, "網路連線失敗"},
+    {kErrNoNetwork, "網路連線失敗"},
     {5001, "就醫可用次數不足"},
     {5002, "卡片已註銷"},
     {5003, "卡片已過有限期限"},

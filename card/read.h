@@ -5,6 +5,8 @@
 // reader closed. The reply is returned to the caller, who cuts its fields.
 #pragma once
 
+#include "frame/endsrun.h"
+
 #include <cstdint>
 #include <string>
 
@@ -30,4 +32,5 @@ struct CardReply {
   bool ok() const { return code == 0; }
 };
 
-CardReply readCard(Run& run, CardRead read, int16_t length, const char* label = nullptr);
+MAY_END_RUN CardReply readCard(Run& run, CardRead read, int16_t length,
+                               const char* label = nullptr);

@@ -4,6 +4,7 @@
 #include "card/cardrecord.h"
 #include "platform/cp950.h"
 #include "card/dates.h"
+#include "card/errors.h"
 #include "frame/files.h"
 #include "frame/progress.h"
 #include "card/records.h"
@@ -24,14 +25,14 @@ std::string portText(int16_t p) { return std::to_string(p); }
 
 // autolink.tmp asks the clinic program to bring the network link up: "0",
 // the first port and the second port.
-void writeAutolink(Run& run) {
-  writeTextFile(run.files(), run.settings.workDir + "autolink.tmp",
+MAY_END_RUN void writeAutolink(Run& run) {
+  writeResult(run, run.settings.workDir + "autolink.tmp",
                 "0" + portText(run.reader.openPort) + portText(run.reader.comPort));
 }
 
 // One pass over one reader. Returns normally when the next pass (or the end)
 // follows; ends the run itself where the card read says so.
-void readerPass(Run& run, bool second) {
+MAY_END_RUN void readerPass(Run& run, bool second) {
   const PassTexts t = second
       ? PassTexts{"ReadF42.txt", b5("更新 IC卡 可用次數"), b5("更新IC卡可用次數"), b5("更新 有效期限 ")}
       : PassTexts{"ReadF4.txt", b5("更新  IC卡 可用次數"), b5("更新  IC卡 可用次數"), b5("更新  有效期限 ")};
@@ -44,7 +45,7 @@ void readerPass(Run& run, bool second) {
   int16_t status = run.card.hisGetCardStatus(CardType::Health);
   run.lastStatus = status;
   if (status == 0) {
-    writeTextFile(run.files(), result, b5("無卡片"));
+    writeResult(run, result, b5("無卡片"));
     return;
   }
   if (status == 1) {
@@ -53,7 +54,7 @@ void readerPass(Run& run, bool second) {
                                     : b5("IC卡片  尚未認證");
     run.screen.msgBox(b5("無法讀取"), text, Buttons::Ok, Icon::Critical, Answer::Ok);
     if (anotherPass) return;
-    writeTextFile(run.files(), result, b5("尚未認證"));
+    writeResult(run, result, b5("尚未認證"));
     UnloadMe_End(run);
   }
 
@@ -62,15 +63,15 @@ void readerPass(Run& run, bool second) {
   doEvents(run);
   if (run.lastStatus != 0 || vbTrim(bcut(basic.bytes, card::kIdPos, 1)) < "A") {
     if (anotherPass) return;
-    writeTextFile(run.files(), result, std::to_string(run.lastStatus));
+    writeResult(run, result, std::to_string(run.lastStatus));
     UnloadMe_End(run);
   }
 
   const std::string record = bcut(basic.bytes, 1, card::kBasicLength);
-  writeTextFile(run.files(), result, record + std::string(14, ' '));
+  writeResult(run, result, record + std::string(card::kReadF4Blanks, ' '));
 
   const std::string id = bcut(record, card::kIdPos, card::kIdWidth);
-  if (vbLen(vbTrim(id)) != 10) return;
+  if (vbLen(vbTrim(id)) != card::kIdWidth) return;
   showWaiting(run, second ? b5("請稍候: ") + portText(run.reader.openPort) : b5("請稍候 ") + portText(port));
   std::string log = Data6Times(run);
 
@@ -90,13 +91,13 @@ void readerPass(Run& run, bool second) {
       failedUpdate = b5("更新  有效期限 ");
       run.lastStatus = code = run.card.csUpdateHCContents();
     }
-    if (code == 4061) {
+    if (code == kErrNoNetwork) {
       run.reader.close();
       writeAutolink(run);
       showRed(run, b5("網路不通") + portText(run.reader.openPort) + portText(run.reader.comPort), 15);
     } else if (code != 0) {
-      writeTextFile(run.files(), "ErrUpdat",
-                    bcut(record, card::kNamePos, 10) + "\r" + id + "\r" + failedUpdate);
+      writeResult(run, "ErrUpdat",
+                    bcut(record, card::kNamePos, card::kErrUpdatNameWidth) + "\r" + id + "\r" + failedUpdate);
       run.reader.close();
       showRed(run, b5("更新失敗 "), 20);
     }

@@ -3,6 +3,8 @@
 // card, and the archived read.
 #pragma once
 
+#include "frame/endsrun.h"
+
 struct Run;
 
-void cmd_ReadF4(Run& run);
+MAY_END_RUN void cmd_ReadF4(Run& run);

@@ -21,8 +21,6 @@ namespace {
 using namespace card;
 
 constexpr int kSummaryVisits = 6;  // the card keeps six visits
-constexpr int kFeeWidth = 8;       // the outpatient fee and its co-payment follow each other
-constexpr int kVisitCopay = kVisitFees + kFeeWidth;
 
 const char* const kOffsCache = "OffsCode";
 const char* const kInstitutionList = "OTH03003.txt";
@@ -53,7 +51,7 @@ std::string fitBytes(const std::string& s, size_t width) {
   return s.substr(0, i);
 }
 
-CardReply readBasicData(Run& run) {
+MAY_END_RUN CardReply readBasicData(Run& run) {
   return readCard(run, &CardLib::hisGetRegisterBasic, kBasicLength, "讀取基本資料");
 }
 
@@ -155,8 +153,8 @@ std::string visitLine(Run& run, const std::string& treatment, int k) {
   return monthday(field(kVisitTime, kVisitTimeWidth)) + categoryText(field(kVisitCategory, 2)) +
          b5(" 序號:") + field(kVisitSeq, kVisitSeqWidth) + b5("   院所:") +
          GetOffsCode(run, field(kVisitInstitution, kVisitInstitutionWidth), 0) + b5("  門診:") +
-         amount(field(kVisitFees, kFeeWidth)) + b5(" 部分負擔:") +
-         amount(field(kVisitCopay, kFeeWidth));
+         amount(field(kVisitOutpatientFee, kVisitOutpatientFeeWidth)) + b5(" 部分負擔:") +
+         amount(field(kVisitOutpatientCopay, kVisitOutpatientCopayWidth));
 }
 
 // A plain identity number: 10 letters or digits.
@@ -187,7 +185,7 @@ std::string comaprecode(Run& run, const std::string& id) {
 
   closeWaiting(run);
   showRed(run, b5("身分證不同人"), 6);
-  writeTextFile(run.files(), run.settings.workDir + "GetSeqN.txt", b5("身分證不對"));
+  writeResult(run, run.settings.workDir + "GetSeqN.txt", b5("身分證不對"));
   UnloadMe_End(run);
 }
 

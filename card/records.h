@@ -3,6 +3,8 @@
 // and the log-list routines.
 #pragma once
 
+#include "frame/endsrun.h"
+
 #include <cstdint>
 #include <string>
 
@@ -12,17 +14,17 @@ struct Run;
 // identity number with the first 10 characters of `id`; on a mismatch (after
 // one re-read on a configured port) ends the run. Returns the 78-byte
 // card-holder record it read.
-std::string comaprecode(Run& run, const std::string& id);
+MAY_END_RUN std::string comaprecode(Run& run, const std::string& id);
 // The short name of an institution, from the OffsCode cache or (flag 0) from
 // OTH03003.txt; the code itself when nothing is found.
 std::string GetOffsCode(Run& run, const std::string& code, int16_t flag);
 // The six-visit summary text of the card in the reader.
-std::string Data6Times(Run& run);
+MAY_END_RUN std::string Data6Times(Run& run);
 // Opens the page when the setting ic2net2 allows; 1 when it did.
 int16_t HttpicExecute(Run& run, const std::string& url);
 // A save into the card-record archive answered `code`: lastStatus takes it,
 // and a store another run held too long is said in red (nothing was saved).
-void archiveSaved(Run& run, int32_t code);
+MAY_END_RUN void archiveSaved(Run& run, int32_t code);
 // Adds a text to the log list, one line per CR LF piece.
 void lst1additm(Run& run, const std::string& text);
 // Prints the log list into IcDatTmp.txt and keeps a copy under ic\data\.

@@ -169,19 +169,19 @@ void group(Run& run, const std::string& reply, const Group& g, std::span<const F
 // After every read: pending events, then the report of the code. The report
 // goes on whatever the code; msg4apierr closes the reader on a failure, so the
 // later reads fail in turn.
-void checked(Run& run, const char* label) {
+MAY_END_RUN void checked(Run& run, const char* label) {
   doEvents(run);
   msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5(label));
 }
 
 // A section's read, checked as above.
-std::string readChecked(Run& run, CardRead read, int length, const char* label) {
+MAY_END_RUN std::string readChecked(Run& run, CardRead read, int length, const char* label) {
   CardReply reply = readCard(run, read, static_cast<int16_t>(length));
   checked(run, label);
   return std::move(reply.bytes);
 }
 
-void basicSection(Run& run) {
+MAY_END_RUN void basicSection(Run& run) {
   const std::string r = readChecked(run, &CardLib::hisGetRegisterBasic, kBasicLength, "讀取基本資料");
   listClear(run);
   say(run, "----------------基本資料段---------------");
@@ -210,7 +210,7 @@ void basicSection(Run& run) {
   line(run, kDashes);
 }
 
-void treatmentSections(Run& run) {
+MAY_END_RUN void treatmentSections(Run& run) {
   const std::string visits = readChecked(run, &CardLib::hisGetTreatmentNoNeedHPC, kTreatmentLength, "就醫資料");
   say(run, "------ 健保資料段  讀取就醫資料不需HPC卡的部分---------------");
   say(run, "就醫類別:  01西醫門診、02 牙醫門診、03中門診、04急診、05 住院");
@@ -234,7 +234,7 @@ void treatmentSections(Run& run) {
   line(run, kDashes);
 }
 
-void prescriptionSection(Run& run) {
+MAY_END_RUN void prescriptionSection(Run& run) {
   std::string outpatient(kOutpatientLength, ' '), longTerm(kLongTermLength, ' ');
   std::string important(kImportantLength, ' '), allergy(kAllergyLength, ' ');
   int16_t lo = kOutpatientLength, ll = kLongTermLength, li = kImportantLength, la = kAllergyLength;
@@ -259,7 +259,7 @@ void prescriptionSection(Run& run) {
   line(run, kDashes);
 }
 
-void totalsSections(Run& run) {
+MAY_END_RUN void totalsSections(Run& run) {
   const std::string yearly = readChecked(run, &CardLib::hisGetCumulativeData, kYearlyLength, "讀取就醫累計資料");
   say(run, "-------------- 讀取就醫累計資料---------------");
   group(run, yearly, kYearlyTotals, kYearlyFields);
@@ -270,7 +270,7 @@ void totalsSections(Run& run) {
   line(run, b5("住診醫療費用總累計:  ") + bcut(fees, kFeeInpatient, kFeeWidth));
 }
 
-void preventionSections(Run& run) {
+MAY_END_RUN void preventionSections(Run& run) {
   const std::string prevent = readChecked(run, &CardLib::hisGetRegisterPrevent, kPreventLength, "預防保健掛號作業");
   for (const char* heading : kPreventHeading) say(run, heading);
   group(run, prevent, kPreventions, kPreventFields);
@@ -285,7 +285,7 @@ void preventionSections(Run& run) {
   group(run, inoculations, kInoculations, kInoculationFields);
 }
 
-void organSection(Run& run) {
+MAY_END_RUN void organSection(Run& run) {
   const std::string organ = readChecked(run, &CardLib::hisGetOrganDonate, kOrganDonateLength, "器官捐贈資料項目");
   say(run, "-------------- 器官捐贈資料項目 ---------------");
   line(run, b5("同意同意器官捐贈及安寧緩和醫療註記 :  ") + bcut(organ, 1, kOrganDonateLength));
@@ -302,11 +302,11 @@ void organSection(Run& run) {
 
 // The plain mode: the six-visit summary replaces ReadF4.txt for the clinic
 // program and is archived under the holder's identity number.
-void saveRecentVisits(Run& run) {
+MAY_END_RUN void saveRecentVisits(Run& run) {
   const std::string result = run.settings.workDir + kResultFile;
   if (exists(run.files(), result)) killFile(run.files(), result);
   const std::string summary = Data6Times(run);
-  writeTextFile(run.files(), result, summary);
+  writeResult(run, result, summary);
 
   // A summary made from a failed read (the reader is closed by then) or an
   // empty one would replace the holder's archived text with nothing useful.
@@ -314,7 +314,7 @@ void saveRecentVisits(Run& run) {
   const std::string basic = readChecked(run, &CardLib::hisGetRegisterBasic, kBasicLength, "讀取基本資料");
   if (run.lastStatus != 0) return;
   const std::string id = bcut(basic, kIdPos, kIdWidth);
-  if (vbLen(vbTrim(id)) != 10 || vbTrim(bcut(basic, kIdPos, 1)) < "A") return;
+  if (vbLen(vbTrim(id)) != kIdWidth || vbTrim(bcut(basic, kIdPos, 1)) < "A") return;
   archiveSaved(run, save1500file(run.disk, run.settings.workDir, id, summary));
 }
 
@@ -325,7 +325,7 @@ std::string mode(const std::string& C) {
   return vbTrim(rest.substr(0, rest.find('/')));
 }
 
-void loadAll(Run& run) {
+MAY_END_RUN void loadAll(Run& run) {
   basicSection(run);
 
   const std::string lastSeq = readChecked(run, &CardLib::hisGetLastSeqNum, kLastSeqLength, "最近一次就醫序號");
@@ -343,13 +343,13 @@ void loadAll(Run& run) {
   List1DataSave(run);
 }
 
-void command(Run& run) {
+MAY_END_RUN void command(Run& run) {
   const int16_t status = run.card.hisGetCardStatus(CardType::Health);
   run.lastStatus = status;
   // 0 (or a failure) means no card to read; a card not yet authenticated
   // with the SAM (1) is read for what it gives.
   if (status < 1) {
-    writeTextFile(run.files(), run.settings.workDir + kResultFile, b5("無健保卡 或 健保卡尚未認證"));
+    writeResult(run, run.settings.workDir + kResultFile, b5("無健保卡 或 健保卡尚未認證"));
     UnloadMe_End(run);
   }
 

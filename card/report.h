@@ -4,15 +4,17 @@
 // program and the archive.
 #pragma once
 
+#include "frame/endsrun.h"
+
 #include <string>
 
 struct Run;
 
 // The verb: mode "1" leaves the report open in the main window, "2" makes the
 // report and ends, any other mode writes the six-visit summary.
-void cmd_LoadAllData(Run& run);
+MAY_END_RUN void cmd_LoadAllData(Run& run);
 // Reads the card section by section into the log list and saves the list.
-void LoadAllData(Run& run);
+MAY_END_RUN void LoadAllData(Run& run);
 
 // The mode: the text after "/LoadAllData" up to the next "/", trimmed.
 std::string loadAllDataMode(const std::string& C);

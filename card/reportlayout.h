@@ -16,7 +16,6 @@ struct Group {
 inline constexpr int groupByte(const Group& g, int k, int offset) { return g.base + k * g.size + offset - 1; }
 
 // Single texts.
-inline constexpr int kEmergentTelLength = 14;
 inline constexpr int kOrganDonateLength = 1;
 
 inline constexpr int kDateWidth = 7;  // a ROC yyyMMdd date inside a record
@@ -27,12 +26,6 @@ inline constexpr Group kIllnessPeriods{1, 14, 6};
 inline constexpr Group kVisits{kVisitBase, kVisitSize, kVisitSlots};
 inline constexpr int kPeriodStart = 1, kPeriodEnd = 8;
 inline constexpr int kVisitCategoryWidth = 2;
-// The fee fields of a visit record.
-inline constexpr int kVisitOutpatientFee = kVisitFees, kVisitOutpatientFeeWidth = 8;
-inline constexpr int kVisitOutpatientCopay = 40, kVisitOutpatientCopayWidth = 8;
-inline constexpr int kVisitInpatientFee = 48, kVisitInpatientFeeWidth = 8;
-inline constexpr int kVisitInpatientShort = 56, kVisitInpatientShortWidth = 7;
-inline constexpr int kVisitInpatientLong = 63, kVisitInpatientLongWidth = 7;
 
 // hisGetTreatmentNeedHPC: the major-illness entries, then the diagnoses.
 inline constexpr int kNeedHpcLength = 498;
@@ -95,7 +88,6 @@ inline constexpr int kVaccineInstitution = 14, kVaccineBatch = 24, kVaccineBatch
 
 inline constexpr int groupEnd(const Group& g) { return g.base - 1 + g.size * g.slots; }
 static_assert(groupEnd(kIllnessPeriods) + 1 == kVisitBase && groupEnd(kVisits) <= kTreatmentLength);
-static_assert(kVisitInpatientLong + kVisitInpatientLongWidth - 1 == kVisitSize);
 static_assert(groupEnd(kIllnessEntries) + 1 == kDiagnosisBase && groupEnd(kDiagnoses) <= kNeedHpcLength);
 static_assert(kDiagnosisSecondary + kDiagnosisSecondaryCount * kDiagnosisMainWidth - 1 == kDiagnosisSize);
 static_assert(groupEnd(kOutpatientOrders) == kOutpatientLength && kOrderDeliver + 1 == kOrderSize);

@@ -107,7 +107,7 @@ void Command12_Click(ReportSample& rs) {
   closeWaiting(run);
   run.screen.waitCursor(false);
   if (code == 0 &&
-      !writeTextFile(run.files(), wpath(rs, kNhiId), vbTrim(localId) + "\r\n" + vbTrim(nhiId))) {
+      !writeResult(run, wpath(rs, kNhiId), vbTrim(localId) + "\r\n" + vbTrim(nhiId))) {
     box(rs, b5("申請檢測"), b5("無法寫入 ") + kNhiId);
     return;
   }

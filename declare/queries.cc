@@ -2,6 +2,7 @@
 // receipt status, the list of downloadable files, the summary, one file's
 // download, and the deletion of an earlier upload.
 #include "declare/messages.h"
+#include "frame/endsrun.h"
 #include "declare/params.h"
 #include "declare/reportsample.h"
 #include "declare/services.h"
@@ -17,8 +18,8 @@ namespace {
 // text, upfee.txt, the call; a failure shown with err2msg under `title`.
 // True when the call succeeded.
 template <class Call>
-bool ask(ReportSample& rs, const std::string& title, const std::vector<std::string>& params,
-         Call call) {
+MAY_END_RUN bool ask(ReportSample& rs, const std::string& title,
+                     const std::vector<std::string>& params, Call call) {
   Run& run = rs.run;
   if (!PassWrd(rs)) return false;
   run.screen.waitCursor(true);
@@ -48,7 +49,7 @@ std::vector<std::string> answerLines(ReportSample& rs) {
   return out;
 }
 
-bool download(ReportSample& rs, const std::string& title, std::string name) {
+MAY_END_RUN bool download(ReportSample& rs, const std::string& title, std::string name) {
   return ask(rs, title, {}, [&] { return rs.svc.PEA_web_download_file(name, kSavefile); });
 }
 

@@ -10,6 +10,8 @@
 // out and ends the run.
 #pragma once
 
+#include "frame/endsrun.h"
+
 #include <string>
 #include <vector>
 
@@ -41,22 +43,22 @@ Form reportSampleForm();
 
 // Window start: topmost, health-check button, password, fee month and caption,
 // web links, the receipt log, the reader port and the remembered choices.
-void Form_Load(ReportSample& rs);
+MAY_END_RUN void Form_Load(ReportSample& rs);
 // The password check run first by every button that talks to the insurer.
 bool PassWrd(ReportSample& rs);
 
-void Command2_Click(ReportSample& rs);     // 登入
-void Upload_Click(ReportSample& rs);       // 傳送申報
-void Uploadheafa_Click(ReportSample& rs);  // 健檢
-void Command3_Click(ReportSample& rs);     // 下載總表
-void Command4_Click(ReportSample& rs);     // 申報流程
-void Command5_Click(ReportSample& rs);     // 收件狀況
-void Command6_Click(ReportSample& rs);     // 申報檔案
-void Command7_Click(ReportSample& rs);     // 下載
-void Delete_Click(ReportSample& rs);       // 刪除
-void Command11_Click(ReportSample& rs);    // 傳送 (reader)
-void Command12_Click(ReportSample& rs);    // 申請檢測
-void Command13_Click(ReportSample& rs);    // 下載檢測結果
+MAY_END_RUN void Command2_Click(ReportSample& rs);     // 登入
+MAY_END_RUN void Upload_Click(ReportSample& rs);       // 傳送申報
+MAY_END_RUN void Uploadheafa_Click(ReportSample& rs);  // 健檢
+MAY_END_RUN void Command3_Click(ReportSample& rs);     // 下載總表
+MAY_END_RUN void Command4_Click(ReportSample& rs);     // 申報流程
+MAY_END_RUN void Command5_Click(ReportSample& rs);     // 收件狀況
+MAY_END_RUN void Command6_Click(ReportSample& rs);     // 申報檔案
+MAY_END_RUN void Command7_Click(ReportSample& rs);     // 下載
+MAY_END_RUN void Delete_Click(ReportSample& rs);       // 刪除
+MAY_END_RUN void Command11_Click(ReportSample& rs);    // 傳送 (reader)
+MAY_END_RUN void Command12_Click(ReportSample& rs);    // 申請檢測
+MAY_END_RUN void Command13_Click(ReportSample& rs);    // 下載檢測結果
 void Command15_Click(ReportSample& rs);    // COM:
 void Check1_Click(ReportSample& rs);       // 壓縮
 void Check3_Click(ReportSample& rs);       // 藥局
@@ -64,20 +66,21 @@ void Combo1_Click(ReportSample& rs);       // 網站 連結
 void List1_Click(ReportSample& rs);
 
 // Runs the handler of that control as its click; false when it has none.
-bool press(ReportSample& rs, const std::string& control);
+MAY_END_RUN bool press(ReportSample& rs, const std::string& control);
 // Closing: PEA_web_logout, then the end of the run.
-[[noreturn]] void Form_Unload(ReportSample& rs);
+[[noreturn]] MAY_END_RUN void Form_Unload(ReportSample& rs);
 // Shows the window and carries the run until the operator closes it.
-[[noreturn]] void runReportSample(ReportSample& rs);
+[[noreturn]] MAY_END_RUN void runReportSample(ReportSample& rs);
 
 // The start-up's hand-overs. The window is loaded, shown, the buttons are
 // pressed in order (what follows the login only when it succeeded) and the
 // window carries the run.
-[[noreturn]] void cmd_ReportSample(Run& run, DeclareServices& svc,
-                                   const std::vector<std::string>& presses);
+[[noreturn]] MAY_END_RUN void cmd_ReportSample(Run& run, DeclareServices& svc,
+                                             const std::vector<std::string>& presses);
 // The monthly verbs: with a stored password the window logs in, presses the
 // verb's button and ends unseen; without one it is shown for the operator.
-[[noreturn]] void cmd_ReportMonthly(Run& run, DeclareServices& svc, const std::string& button);
+[[noreturn]] MAY_END_RUN void cmd_ReportMonthly(Run& run, DeclareServices& svc,
+                                              const std::string& button);
 
 // Shared by the window's procedures.
 void setCtl(ReportSample& rs, const std::string& control, const std::string& text);
@@ -88,7 +91,7 @@ void loadReceipts(ReportSample& rs);
 Answer box(ReportSample& rs, const std::string& caption, const std::string& text,
            Buttons buttons = Buttons::Ok, Icon icon = Icon::None, Answer def = Answer::Ok);
 // time2delay: waits the seconds, letting window events run.
-void time2delay(Run& run, int seconds);
+MAY_END_RUN void time2delay(Run& run, int seconds);
 // The working folder's path of a file.
 std::string wpath(ReportSample& rs, const std::string& name);
 // The special institution (9900000011) declares from c:\drugt and drugt.zip.

@@ -2,6 +2,7 @@
 // the adult health-check file (Uploadheafa), both through PEA_fa_upload, the
 // receipt kept in uprecv.txt.
 #include "declare/params.h"
+#include "frame/endsrun.h"
 #include "declare/reportsample.h"
 #include "declare/services.h"
 #include "frame/files.h"
@@ -37,7 +38,7 @@ struct Sending {
 };
 
 // Steps 3 to 9 of both uploads, once the question is known.
-void send(ReportSample& rs, const Sending& s) {
+MAY_END_RUN void send(ReportSample& rs, const Sending& s) {
   Run& run = rs.run;
   showWaiting(run, rs.feeMonth + " " + s.waiting);
   time2delay(run, 1);

@@ -29,7 +29,6 @@ bool writeTextFile(Files run, const std::string& path, const std::string& text) 
   if (run.disk.write(temporary, text + "\r\n") && run.disk.rename(temporary, path)) return true;
   run.disk.remove(temporary);
   run.status = writeFailure(run, path);
-  if (run.run) showRed(*run.run, b5("無法寫入檔案: ") + path, 3);
   return false;
 }
 

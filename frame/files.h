@@ -11,13 +11,12 @@
 struct Disk;
 struct Run;
 
-// What a file helper needs: the disk, the run-wide status its failure lands
-// in, and the run whose operator is told of a result file that could not be
-// written (none in tests of the helpers alone).
+// What a file helper needs: the disk and the run-wide status its failure
+// lands in. The helpers never hold or end the run: a failure is their answer,
+// and the caller decides what the operator is told (writeResult).
 struct Files {
   Disk& disk;
   int32_t& status;
-  Run* run = nullptr;
 };
 
 inline constexpr int32_t kErrFileNotFound = 53;
@@ -28,8 +27,8 @@ inline constexpr int32_t kErrPathNotFound = 76;
 bool exists(Files files, const std::string& path);
 // Creates or replaces the file with the text and a line end (CR LF): written
 // whole to a temporary file beside it and renamed over the old one, so a
-// reader never finds half a file. A failure leaves the old file, sets the
-// status and shows the red message with the file's name.
+// reader never finds half a file. A failure leaves the old file and sets the
+// status.
 bool writeTextFile(Files files, const std::string& path, const std::string& text);
 // `length` bytes at 1-based byte `start` of the file, blank-filled where the
 // file gives nothing; all blanks when the file is missing or start is outside it.

@@ -1,5 +1,7 @@
 #include "frame/progress.h"
 
+#include "frame/files.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -12,13 +14,13 @@ namespace {
 // close button had been pressed.
 void waitingTick(Run& run);
 
-[[noreturn]] void waitingCloseButton(Run& run) {
+[[noreturn]] MAY_END_RUN void waitingCloseButton(Run& run) {
   run.reader.close();
   closeWaiting(run);
   endProcess(run);
 }
 
-void waitingTick(Run& run) {
+MAY_END_RUN void waitingTick(Run& run) {
   ++run.win.ticks;
   run.win.waitingColour = run.win.waitingColour == Colour::Red ? Colour::Blue : Colour::Red;
   run.screen.setWaitingColour(run.win.waitingColour);
@@ -93,6 +95,12 @@ void showRed(Run& run, const std::string& text, int seconds) {
   }
   run.screen.hideMessage();
   run.win.messageShown = false;
+}
+
+bool writeResult(Run& run, const std::string& path, const std::string& text) {
+  if (writeTextFile(run.files(), path, text)) return true;
+  showRed(run, b5("無法寫入檔案: ") + path, 3);
+  return false;
 }
 
 void timedelay(Run& run, double seconds, const std::string& text) {

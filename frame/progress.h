@@ -4,35 +4,41 @@
 // pump that runs those timers, and the common exit UnloadMe_End.
 #pragma once
 
+#include "frame/endsrun.h"
+
 #include <string>
 
 struct Run;
 
 // "Let pending window events run": what the operator did, then the timers due.
-void doEvents(Run& run);
+MAY_END_RUN void doEvents(Run& run);
 
 // Loads vexadc without showing it (its first tick runs at once).
-void loadWaiting(Run& run);
-void showWaiting(Run& run, const std::string& text);
+MAY_END_RUN void loadWaiting(Run& run);
+MAY_END_RUN void showWaiting(Run& run, const std::string& text);
 void hideWaiting(Run& run);
 void closeWaiting(Run& run);
-void showMessage(Run& run, const std::string& text);
+MAY_END_RUN void showMessage(Run& run, const std::string& text);
 // Shows the red message and waits `seconds` (at once hidden for 0).
-void showRed(Run& run, const std::string& text, int seconds);
+MAY_END_RUN void showRed(Run& run, const std::string& text, int seconds);
+
+// A result file for the clinic program written whole (writeTextFile), or the
+// red message with its name for 3 seconds; false then.
+MAY_END_RUN bool writeResult(Run& run, const std::string& path, const std::string& text);
 
 // Waits the seconds, counting down in the main window's caption.
-void timedelay(Run& run, double seconds, const std::string& text);
+MAY_END_RUN void timedelay(Run& run, double seconds, const std::string& text);
 
 // The common exit: closes the reader once and ends the process. Never returns.
-[[noreturn]] void UnloadMe_End(Run& run);
+[[noreturn]] MAY_END_RUN void UnloadMe_End(Run& run);
 // The close handler of vexa5: closes the reader, then the common exit.
-[[noreturn]] void Form_Unload(Run& run);
+[[noreturn]] MAY_END_RUN void Form_Unload(Run& run);
 // Ends the process at once.
-[[noreturn]] void endProcess(Run& run);
+[[noreturn]] MAY_END_RUN void endProcess(Run& run);
 
 // Lets the windows that carry the run on (a viewer, the main window) run
 // until the operator has closed them.
-void waitForWindows(Run& run);
+MAY_END_RUN void waitForWindows(Run& run);
 // Remembers the window shown to the operator that the run now waits on.
 void showWindow(Run& run, const std::string& window);
 
@@ -41,7 +47,7 @@ void listClear(Run& run);
 void listAdd(Run& run, const std::string& line);
 
 // vexa5's Timer2 (enabled only by "/WaitingForm").
-void Timer2_Timer(Run& run);
+MAY_END_RUN void Timer2_Timer(Run& run);
 
 // A number as the runtime prints a single-precision value: up to seven
 // significant digits, no trailing zeros ("14.5", "3", "0.25").

@@ -67,7 +67,7 @@ struct Run {
   std::vector<std::string> list1;  // the main window's log list
   FrameWindows win;
 
-  Files files() { return {disk, lastStatus, this}; }
+  Files files() { return {disk, lastStatus}; }
 };
 
 // Ending the process. Procedures that end the run ("never returns") throw this;

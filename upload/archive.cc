@@ -32,7 +32,7 @@ bool plainName(const std::string& key) {
 
 // Adds record n of a store to the list when it holds the key; otherwise the
 // index is out of step and is deleted.
-void showHeld(Run& run, const Store& s, const std::string& key, int32_t n) {
+MAY_END_RUN void showHeld(Run& run, const Store& s, const std::string& key, int32_t n) {
   std::string text;
   if (heldText(run.disk, run.settings.workDir, s, key, n, text)) {
     lst1additm(run, text);

@@ -4,9 +4,11 @@
 // store/store.h.
 #pragma once
 
+#include "frame/endsrun.h"
+
 struct Run;
 
 // The start-up maintenance: older per-holder files migrated, missing indexes rebuilt.
-void archiveMaintenance(Run& run);
+MAY_END_RUN void archiveMaintenance(Run& run);
 // "/DataCase/": shows everything held for one key in the main window.
-void cmd_DataCase(Run& run);
+MAY_END_RUN void cmd_DataCase(Run& run);

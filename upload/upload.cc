@@ -98,11 +98,11 @@ void backUpSource(Run& run) {
   if (saved && run.disk.exists(source)) killFile(run.files(), source);
 }
 
-[[noreturn]] void uploadRefused(Run& run, int16_t code) {
+[[noreturn]] MAY_END_RUN void uploadRefused(Run& run, int16_t code) {
   run.reader.close();
   closeWaiting(run);
   showRed(run, b5("上傳 錯誤代碼: ") + std::to_string(code), 10);
-  writeTextFile(run.files(), run.settings.workDir + kUploadErr, uploadFailureText(code, run.lastError));
+  writeResult(run, run.settings.workDir + kUploadErr, uploadFailureText(code, run.lastError));
   UnloadMe_End(run);
 }
 
@@ -203,7 +203,7 @@ void cmd_UpLoadData(Run& run) {
     run.reader.close();
     closeWaiting(run);
     showRed(run, b5("每日上傳 無資料 "), 6);
-    writeTextFile(run.files(), run.settings.workDir + kUploadErr, b5("無資料"));
+    writeResult(run, run.settings.workDir + kUploadErr, b5("無資料"));
     UnloadMe_End(run);
   }
 
@@ -240,7 +240,7 @@ void cmd_UpLoadData(Run& run) {
   run.reader.close();
   std::string report = uploadReport(buf, count, size);
   if (!archived) report += "\r\n" + b5(kNotArchived);
-  writeTextFile(run.files(), run.settings.workDir + kUploadErr, report);
+  writeResult(run, run.settings.workDir + kUploadErr, report);
   ensureFolder(run, kSignFolder);
   copyFile(run.files(), run.settings.workDir + kUploadErr, run.settings.workDir + kReceiptCopyPrefix + receiptCopyName(buf));
 

@@ -7,6 +7,8 @@
 // so the same data can be sent again.
 #pragma once
 
+#include "frame/endsrun.h"
+
 #include <cstdint>
 #include <string>
 
@@ -69,7 +71,7 @@ static_assert(kXmlSize.start + kXmlSize.width + 1 == kLineSize);  // then CR LF
 }  // namespace reg
 
 // "/UpLoadData": never returns.
-void cmd_UpLoadData(Run& run);
+MAY_END_RUN void cmd_UpLoadData(Run& run);
 
 // The record count of the command line: the numeric value of what follows the
 // verb, as the runtime reads numbers, written back without a leading blank;

@@ -114,7 +114,7 @@ void cmd_DentalTreat(Run& run) {
   run.lastStatus = status;
   if (status < kPinVerified || status == kStatusUnusable) {
     const std::string refusal = b5("需使用醫師卡");
-    writeTextFile(run.files(), result, refusal);
+    writeResult(run, result, refusal);
     showMessage(run, refusal);
     run.reader.close();
     UnloadMe_End(run);
@@ -168,28 +168,28 @@ void cmd_DentalTreat(Run& run) {
     for (int k = 0; k < kVisitSlots; ++k)
       summary += bcut(diagnoses.bytes, diagnosisByte(k, kDiagnosisTime), kDiagnosisTimeWidth) +
                  bcut(diagnoses.bytes, diagnosisByte(k, kDiagnosisMain), kDiagnosisMainWidth);
-    writeTextFile(run.files(), dump, outpatient + summary);
+    writeResult(run, dump, outpatient + summary);
 
     if (args.mode == "0") {
       run.screen.placeMain(kDentalLeft, kDentalTop, kDentalListWidth + kMainExtraWidth,
                            kDentalListHeight + kMainExtraHeight);
       run.screen.hideMessage();
       run.win.messageShown = false;
-      writeTextFile(run.files(), result, listing);
+      writeResult(run, result, listing);
       handOver(run, "vexa5");
       return;
     }
     if (args.mode == "1") {
       if (note.empty()) note = b5("無洗牙紀錄");
       showMessage(run, note);
-      writeTextFile(run.files(), result, listing);
+      writeResult(run, result, listing);
       handOver(run, "vexahca");
       return;
     }
   }
 
   if (args.mode == "2" && !args.file.empty())
-    writeTextFile(run.files(), args.file, id + "\r\n" + listing);
-  writeTextFile(run.files(), result, listing);
+    writeResult(run, args.file, id + "\r\n" + listing);
+  writeResult(run, result, listing);
   UnloadMe_End(run);
 }

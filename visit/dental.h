@@ -3,13 +3,15 @@
 // scaling ("91004C"), the listing handed to the clinic program in ReadF4.txt.
 #pragma once
 
+#include "frame/endsrun.h"
+
 #include <string>
 
 #include "platform/platform.h"
 
 struct Run;
 
-void cmd_DentalTreat(Run& run);
+MAY_END_RUN void cmd_DentalTreat(Run& run);
 
 // The character right after "/DentalTreat" is the mode; from the second one on,
 // trimmed and cut before its first blank, the output file of mode "2".

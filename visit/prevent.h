@@ -4,15 +4,17 @@
 // "/RegisterPrevent" lists the card's preventive-care registrations.
 #pragma once
 
+#include "frame/endsrun.h"
+
 #include <cstddef>
 #include <string>
 
 struct Run;
 
-void cmd_hisWriteHealthInsurance(Run& run);
-void cmd_hisWriteAllergicMedicines(Run& run);
+MAY_END_RUN void cmd_hisWriteHealthInsurance(Run& run);
+MAY_END_RUN void cmd_hisWriteAllergicMedicines(Run& run);
 // Fills the log list and shows the main window; the caller closes the reader.
-void RegisterPrevent(Run& run);
+MAY_END_RUN void RegisterPrevent(Run& run);
 
 // An argument field of `width` bytes as fixedField makes it, except that a
 // double-byte character the cut would halve is left out: the card must not

@@ -4,6 +4,7 @@
 
 #include "card/dates.h"
 #include "frame/files.h"
+#include "frame/progress.h"
 #include "visit/regrecord.h"
 #include "card/cardlib.h"
 #include "frame/run.h"
@@ -45,7 +46,7 @@ std::string samsignPath(Run& run, const std::string& time) {
 void writeLongBlock(Run& run, const std::string& path, const std::string& signature) {
   using namespace samsign;
   makeFolders(run);
-  writeTextFile(run.files(), path,
+  writeResult(run, path,
                 bcut(signature, 1, regrecord::kLongSignatureWidth) + kLongTag +
                     std::string(kLongPadWidth, ' '));
 }

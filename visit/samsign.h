@@ -4,6 +4,8 @@
 // its claims, so a file is only ever written for a real visit time.
 #pragma once
 
+#include "frame/endsrun.h"
+
 #include <cstdint>
 #include <string>
 
@@ -28,7 +30,7 @@ bool isVisitTime(const std::string& time);
 std::string samsignPath(Run& run, const std::string& time);
 // The long form's block, replacing the file: the 256 signature bytes,
 // "    [256]", 33 blanks and CR LF.
-void writeLongBlock(Run& run, const std::string& path, const std::string& signature);
+MAY_END_RUN void writeLongBlock(Run& run, const std::string& path, const std::string& signature);
 // The short form's 128 signature bytes from the start of the file; a longer
 // file keeps its tail.
 void writeShortBlock(Run& run, const std::string& path, const std::string& signature);

@@ -41,7 +41,7 @@ const std::string kLogEnd(23, '-');
 // Blank after trimming; the NULs a failed registration leaves count as blank too.
 
 // Reports a stage's code; a failure closes the reader and the stages go on.
-void report(Run& run, int16_t code, const char* title) {
+MAY_END_RUN void report(Run& run, int16_t code, const char* title) {
   run.lastStatus = code;
   msg4apierr(run, code, b5(title));
 }

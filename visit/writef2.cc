@@ -52,10 +52,10 @@ std::string identityOf(Run& run, const std::string& path) {
   return firstField(head.substr(0, head.find_first_of("\r\n")));
 }
 
-[[noreturn]] void refuse(Run& run, const std::string& shown, const std::string& result) {
+[[noreturn]] MAY_END_RUN void refuse(Run& run, const std::string& shown, const std::string& result) {
   closeWaiting(run);
   run.reader.close();
-  writeTextFile(run.files(), getSeqN(run), result);
+  writeResult(run, getSeqN(run), result);
   showRed(run, shown, 10);
   UnloadMe_End(run);
 }
@@ -67,7 +67,7 @@ struct Reply {
   std::string buffer;  // the registration buffer as GetSeqN9.txt shows it
 };
 
-Reply longForm(Run& run, const std::string& category, const std::string& newborn) {
+MAY_END_RUN Reply longForm(Run& run, const std::string& category, const std::string& newborn) {
   const std::string makeUp = has(run.C, "New2562") ? "2" : "1";
   Reply r;
   // Blank first: the library writes only what it answers, and a failed call
@@ -104,8 +104,8 @@ Reply shortForm(Run& run, const std::string& category, const std::string& newbor
 // Checks the card, registers the visit and writes the result files. Returns
 // the registration record, or nothing when the card did not register the
 // visit (no treatment may then be written under it); a refusal ends the run.
-std::optional<std::string> registerVisit(Run& run, const std::string& category,
-                                         const std::string& input) {
+MAY_END_RUN std::optional<std::string> registerVisit(Run& run, const std::string& category,
+                                                     const std::string& input) {
   const char kind = category[0];
   if (kind == '0') {
     showMessage(run, b5("取得就醫序號中"));
@@ -114,7 +114,7 @@ std::optional<std::string> registerVisit(Run& run, const std::string& category,
   } else {
     const std::string text = b5("未指定類別: ") + category;
     showMessage(run, text);
-    writeTextFile(run.files(), getSeqN(run), text);
+    writeResult(run, getSeqN(run), text);
     UnloadMe_End(run);
   }
 
@@ -142,26 +142,27 @@ std::optional<std::string> registerVisit(Run& run, const std::string& category,
   closeWaiting(run);
   const bool sameDay =
       vbMid(category, kCategoryDayPos, kDayWidth) == vbMid(r.stamp, kTimeDayPos, kDayWidth);
-  const std::string record = head + (sameDay ? "1" : "2") + bcut(r.stamp, 1, kStampHeadWidth) +
-                             "1" + bcut(r.samId, 1, kSamIdWidth) + bcut(r.stamp, kStampWidth, 1);
+  const std::string record = head + (sameDay ? kSameDay : kOtherDay) + bcut(r.stamp, 1, kStampHeadWidth) +
+                             kConstant + bcut(r.samId, 1, kSamIdWidth) + bcut(r.stamp, kStampWidth, kFlagWidth);
+  static_assert(kTimePos == kSameDayPos + kSameDayWidth && kConstantPos == kTimePos + kStampHeadWidth);
 
   // The stamp files are written whatever the code: they show what the library left.
-  writeTextFile(run.files(), run.settings.workDir + "GetSeqN8.txt", r.stamp);
-  writeTextFile(run.files(), run.settings.workDir + "GetSeqN9.txt", r.buffer);
+  writeResult(run, run.settings.workDir + "GetSeqN8.txt", r.stamp);
+  writeResult(run, run.settings.workDir + "GetSeqN9.txt", r.buffer);
   run.lastStatus = r.code;
   const std::string failed = b5("取得就醫序號  失敗");
   // WriteF2.txt goes only once GetSeqN.txt is safely in place: without it
   // the clinic program has neither the sequence number nor a way to retry.
   if (registered(r.code)) {
-    if (writeTextFile(run.files(), getSeqN(run), record)) killFile(run.files(), input);
+    if (writeResult(run, getSeqN(run), record)) killFile(run.files(), input);
     return record;
   }
   if (r.code == kNoVisitsLeft) {
     msg4apierr(run, r.code, failed);
-    if (writeTextFile(run.files(), getSeqN(run), b5("就醫可用次數不足"))) killFile(run.files(), input);
+    if (writeResult(run, getSeqN(run), b5("就醫可用次數不足"))) killFile(run.files(), input);
   } else {
     // WriteF2.txt stays for the clinic program's next try.
-    writeTextFile(run.files(), getSeqN(run), std::to_string(r.code));
+    writeResult(run, getSeqN(run), std::to_string(r.code));
     run.reader.close();
     msg4apierr(run, r.code, failed);
   }

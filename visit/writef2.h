@@ -2,6 +2,8 @@
 // visit sequence number, the signature file and GetSeqN.txt.
 #pragma once
 
+#include "frame/endsrun.h"
+
 struct Run;
 
-void cmd_WriteF2(Run& run);
+MAY_END_RUN void cmd_WriteF2(Run& run);
