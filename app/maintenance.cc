@@ -1,8 +1,5 @@
 #include "app/maintenance.h"
 
-#include <cctype>
-#include <cstdio>
-
 #include "app/zuprn.h"
 #include "frame/files.h"
 #include "frame/progress.h"
@@ -75,6 +72,7 @@ void cmd_ReName(Run& run) {
 // "/WaitingForm": waits 15 seconds for the clinic program's repair, which it
 // announces with a non-empty "repair1" (Timer2 ends the run then).
 void cmd_WaitingForm(Run& run) {
+  run.screen.appTitle("Waiting");  // how the clinic program finds this run
   run.reader.close();
   run.win.timer2Enabled = true;
   run.win.nextTimer2Ms = run.clock.steadyMs() + kTimer2Ms;
@@ -85,20 +83,15 @@ void cmd_WaitingForm(Run& run) {
   Form_Unload(run);
 }
 
-// "/ShellExecute_": a page of the clinic's server ("///" and a pass text), a
-// web address, or a program of the current folder.
+// "/ShellExecute_": the clinic program names what to open, and has every
+// right this program has: the clinic server's load page ("///" and a pass
+// text, appended as it stands) or anything the shell opens. The text is one
+// argument of the shell's open call, never a command line.
 void cmd_ShellExecute(Run& run) {
   const std::string X = vbTrim(after(run.C, "/ShellExecute_"));
   showWaiting(run, b5("請 稍 候"));
-  if (X.rfind("///", 0) == 0) {
-    open(run, run.settings.softAppUrl + "wpx/icload.php?pass=" + urlEncode(X.substr(3)));
-  } else {
-    ShellTarget kind = classifyShellTarget(X);
-    if (kind == ShellTarget::Program && (!run.disk.exists(X) || run.disk.isFolder(X)))
-      kind = ShellTarget::Refused;
-    if (kind == ShellTarget::Refused) showRed(run, b5("無法開啟: ") + X, 3);
-    else open(run, X);
-  }
+  if (X.rfind("///", 0) == 0) open(run, run.settings.softAppUrl + "wpx/icload.php?pass=" + X.substr(3));
+  else open(run, X);
   UnloadMe_End(run);
 }
 
@@ -106,16 +99,19 @@ void cmd_ShellExecute(Run& run) {
 void cmd_ReNameOrvomd(Run& run) {
   const std::string newer = "orvomd.exe", target = "orvomd01.exe";
   showWaiting(run, b5(kUpdating));
+  // Nothing waiting to replace it: the program is started as it is (the
+  // clinic program may call this at every start).
+  const bool waiting = run.disk.exists(newer);
   const auto T0 = run.disk.modified(newer);
   std::optional<DateTime> T1;
-  if (run.disk.exists(newer) && run.disk.exists(target)) {
+  if (waiting && run.disk.exists(target)) {
     const std::string saved = kBackupFolder + std::string("_orvomd") + monthDay(run) + ".exe";
     copyFile(run.files(), target, saved);
     timedelay(run, 10, "ReName_orvomd.exe");
     if (wholeCopy(run, target, saved) && replaceProgram(run, newer, target)) killFile(run.files(), newer);
     T1 = run.disk.modified(target);
   }
-  if (sameTime(T0, T1)) open(run, target);
+  if (!waiting || sameTime(T0, T1)) open(run, target);
   else showRed(run, b5(kUpdateFailed), 10);
   UnloadMe_End(run);
 }
@@ -202,46 +198,6 @@ void cmd_ReNameNoicname(Run& run) {
     default: break;
   }
   UnloadMe_End(run);
-}
-
-namespace {
-
-bool startsWithNoCase(const std::string& s, const char* prefix) {
-  for (size_t i = 0; prefix[i]; ++i)
-    if (i >= s.size() || std::tolower(static_cast<unsigned char>(s[i])) != prefix[i]) return false;
-  return true;
-}
-
-}  // namespace
-
-std::string urlEncode(const std::string& text) {
-  std::string out;
-  for (unsigned char c : text) {
-    if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~') {
-      out += static_cast<char>(c);
-    } else {
-      char hex[4];
-      std::snprintf(hex, sizeof hex, "%%%02X", c);
-      out += hex;
-    }
-  }
-  return out;
-}
-
-ShellTarget classifyShellTarget(const std::string& X) {
-  for (unsigned char c : X)
-    if (c < 0x20 || c == 0x7F || c == '"') return ShellTarget::Refused;
-  for (const char* scheme : {"http://", "https://"}) {
-    if (!startsWithNoCase(X, scheme)) continue;
-    const std::string rest = X.substr(std::string(scheme).size());
-    if (rest.empty() || rest[0] == '/' || X.find(' ') != std::string::npos) return ShellTarget::Refused;
-    return ShellTarget::WebAddress;
-  }
-  const size_t n = X.size();
-  if (n > 4 && X.find_first_of("\\/:*?<>|%") == std::string::npos && X[0] != '.' &&
-      X[0] != ' ' && startsWithNoCase(X.substr(n - 4), ".exe"))
-    return ShellTarget::Program;
-  return ShellTarget::Refused;
 }
 
 std::string clinicExeName(const std::string& office) {

@@ -20,16 +20,6 @@ struct Run;
 [[noreturn]] MAY_END_RUN void cmd_ReNameOrvo(Run& run);
 [[noreturn]] MAY_END_RUN void cmd_ReNameNoicname(Run& run);
 
-// A text as a URL query value: every byte but A-Z, a-z, 0-9 and "-._~" as %XX.
-std::string urlEncode(const std::string& text);
-
-// What "/ShellExecute_" may hand to the shell: a web address ("http://" or
-// "https://", a host, no blanks, quotes or control characters), or the plain
-// name of a program file (".exe", no folder part) that the caller then finds in
-// the current folder. Anything else (a path, a document, a command) is refused.
-enum class ShellTarget { WebAddress, Program, Refused };
-ShellTarget classifyShellTarget(const std::string& X);
-
 // The clinic program of an institution variant: "orvo" + Office as two digits
 // + ".exe"; empty when Office is not a number from 0 to 99.
 std::string clinicExeName(const std::string& office);

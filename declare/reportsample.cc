@@ -172,9 +172,11 @@ void Form_Load(ReportSample& rs) {
   rs.feeMonth = readBlock(run.files(), source, fee.start, static_cast<int16_t>(fee.width));
   rs.form.caption = reportCaption(rs.feeMonth, run.disk.modified(source));
   setCtl(rs, "Upload", b5("傳送申報: ") + rs.feeMonth);
-  if (!run.disk.exists(source))
-    box(rs, "ic", b5("請先整理健保申報資料 ") + (special(rs) ? kDrugt : kTotfa10), Buttons::Ok,
-        Icon::Critical);
+  // The reminder names totfa.10 whatever the institution: the clinic program
+  // prepares it for every declaration but the pharmacy's, whose Upload asks
+  // for c:\drugt itself.
+  if (!run.disk.exists(wpath(rs, kTotfa10)))
+    box(rs, "ic", b5("請先整理健保申報資料 ") + kTotfa10, Buttons::Ok, Icon::Critical);
 
   // 4. The web links.
   rs.form.find("Combo1")->items = webLinks(rs.addr);

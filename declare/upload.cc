@@ -72,10 +72,12 @@ MAY_END_RUN void send(ReportSample& rs, const Sending& s) {
 void Upload_Click(ReportSample& rs) {
   Run& run = rs.run;
   if (!PassWrd(rs)) return;
+  // The pharmacy declares from c:\drugt alone: it has no totfa.10.
   const std::string totfa = wpath(rs, kTotfa10);
-  if (!run.disk.exists(totfa) || (special(rs) && !run.disk.exists(kDrugt))) {
-    box(rs, "ic", b5("請先整理健保申報資料 ") + (run.disk.exists(totfa) ? kDrugt : kTotfa10),
-        Buttons::Ok, Icon::Critical);
+  const std::string source = special(rs) ? std::string(kDrugt) : totfa;
+  if (!run.disk.exists(source)) {
+    box(rs, "ic", b5("請先整理健保申報資料 ") + (special(rs) ? kDrugt : kTotfa10), Buttons::Ok,
+        Icon::Critical);
     return;
   }
   Sending s;

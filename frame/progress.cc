@@ -120,6 +120,7 @@ void endProcess(Run&) { throw EndOfRun{0}; }
 
 void UnloadMe_End(Run& run) {
   closeWaiting(run);
+  run.screen.appTitle("temp");  // no longer "Waiting" to the clinic program
   doEvents(run);
   run.reader.closeOnce();
   run.screen.hideMain();

@@ -163,4 +163,24 @@ TEST(FormWindow, ARefusedScriptClosesTheWindowAtOnce) {
   screen->exit();
 }
 
+// The application title is a top-level window's title, where the clinic
+// program's FindWindow finds a waiting run.
+TEST(WindowScreen, TheApplicationTitleNamesATopLevelWindow) {
+  NEEDS_WINDOWS();
+  NoSystem sys;
+  std::unique_ptr<Screen> screen = makeWindowScreen(sys);
+  screen->appTitle("Waiting");
+  HWND w = FindWindowW(nullptr, L"Waiting");
+  ASSERT_NE(w, nullptr);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  EXPECT_EQ(pid, GetCurrentProcessId());
+  EXPECT_EQ(GetParent(w), nullptr);
+  screen->appTitle("temp");
+  EXPECT_EQ(FindWindowW(nullptr, L"Waiting"), nullptr);
+  EXPECT_EQ(FindWindowW(nullptr, L"temp"), w);
+  screen->exit();
+  EXPECT_FALSE(IsWindow(w));
+}
+
 }  // namespace

@@ -108,6 +108,7 @@ class RecordScreen : public Screen {
   void caption(const std::string& window, const std::string& text) override {
     event({"caption", window, escape(text)});
   }
+  void appTitle(const std::string& text) override { event({"title", escape(text)}); }
   void listClear() override { event({"list-clear"}); }
   void listAdd(const std::string& line) override { event({"list", escape(line)}); }
   void show(const std::string& window) override { event({"show", window}); }

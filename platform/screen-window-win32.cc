@@ -31,6 +31,15 @@ constexpr int kCloseButtonId = 1;
 constexpr int kListId = 2;
 
 const wchar_t kClassName[] = L"ic.form";
+const wchar_t kAppClassName[] = L"ic.app";
+
+// The application window: never drawn, it carries the application's title
+// for the task list (and for the clinic program's FindWindow). Closing it
+// from the task list does nothing: the run's own windows end the run.
+LRESULT CALLBACK appProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_CLOSE) return 0;
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
 
 enum class Kind { Waiting, Message, Main };
 
@@ -69,6 +78,12 @@ class WindowScreen : public Screen {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kClassName;
     RegisterClassExW(&wc);
+    WNDCLASSEXW app{};
+    app.cbSize = sizeof app;
+    app.lpfnWndProc = appProc;
+    app.hInstance = wc.hInstance;
+    app.lpszClassName = kAppClassName;
+    RegisterClassExW(&app);
     waiting_.kind = Kind::Waiting;
     message_.kind = Kind::Message;
     main_.kind = Kind::Main;
@@ -149,6 +164,15 @@ class WindowScreen : public Screen {
     if (window != "vexa5") return;
     FrameWindow& f = ensure(main_);
     SetWindowTextW(f.hwnd, cp950::toWide(text).c_str());
+  }
+  void appTitle(const std::string& text) override {
+    if (!app_) {
+      // Shown without size or activation: a task-list entry, nothing on the screen.
+      app_ = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_NOACTIVATE, kAppClassName, L"", WS_POPUP, 0,
+                             0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+      if (app_) ShowWindow(app_, SW_SHOWNA);
+    }
+    if (app_) SetWindowTextW(app_, cp950::toWide(text).c_str());
   }
   void listClear() override { SendMessageW(ensure(main_).list, LB_RESETCONTENT, 0, 0); }
   void listAdd(const std::string& line) override {
@@ -367,6 +391,8 @@ class WindowScreen : public Screen {
 
   void destroyAll() {
     for (FrameWindow* f : {&waiting_, &message_, &main_}) destroy(*f);
+    if (app_) DestroyWindow(app_);
+    app_ = nullptr;
   }
 
   void paint(FrameWindow& f) {
@@ -463,6 +489,7 @@ class WindowScreen : public Screen {
   int dpiX_ = 96, dpiY_ = 96;
   HFONT labelFont_ = nullptr, uiFont_ = nullptr;
   FrameWindow waiting_, message_, main_;
+  HWND app_ = nullptr;  // the application window, made by the first title
   bool mainClosed_ = false;
   std::vector<UiEvent> events_;
   std::map<std::string, std::unique_ptr<FormWindow>> forms_;

@@ -53,6 +53,10 @@ struct Screen {
   // timedelay's count-down wait of the main window is starting.
   virtual void delay(double seconds, const std::string& text) = 0;
   virtual void caption(const std::string& window, const std::string& text) = 0;
+  // The application's title, which the task list shows and by which the
+  // clinic program finds a waiting run ("Waiting", "temp"). The console
+  // shows nothing of it.
+  virtual void appTitle(const std::string& text) {}
   virtual void listClear() = 0;
   virtual void listAdd(const std::string& line) = 0;
   // A window is shown to the operator; the run goes on until it is closed.

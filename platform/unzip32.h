@@ -1,9 +1,12 @@
-/* The published DLL interface of Info-ZIP's UnZip 6.0 for Windows
- * (unzip32.dll) as far as the program uses it: one call that lists, tests or
- * extracts an archive, its option block DCL, its callback block
- * USERFUNCTIONS, and the version query. Shared by the program's unpacking
- * (unzip-win32.cc) and the substitute in sim/unzip32, so that both
- * agree on every layout. All functions are __stdcall, exported undecorated. */
+/* The published DLL interfaces of Info-ZIP's UnZip for Windows (unzip32.dll)
+ * as far as the program uses them: one call that lists, tests or extracts an
+ * archive, its option block DCL, its callback block USERFUNCTIONS, and the
+ * version query; for UnZip 6.0 and, with the suffix 5, for the 5.5x line
+ * (5.50-5.52), which clinics still have. Both export the same names with
+ * other layouts, so a caller asks UzpVersion2 first: its block starts alike
+ * in both. Shared by the program's unpacking (unzip-win32.cc) and the
+ * substitutes in sim/unzip32 and sim/unzip32-5x, so that all agree on every
+ * layout. All functions are __stdcall, exported undecorated. */
 #ifndef PLATFORM_UNZIP32_H
 #define PLATFORM_UNZIP32_H
 
@@ -98,6 +101,62 @@ typedef struct {
   UzVersionType dllapimin;
 } UzpVer2;
 
+/* UnZip 5.5x: 32-bit sizes, a replace callback of one argument, no
+ * structure version (nor B_flag, D_flag, U_flag) in DCL, and a version block
+ * without dllapimin that UzpVersion2 fills without answering. */
+typedef int(WINAPI UzReplace5)(LPSTR name);
+typedef void(WINAPI UzMessage5)(unsigned long size, unsigned long packed, unsigned factor,
+                                unsigned month, unsigned day, unsigned year, unsigned hour,
+                                unsigned minute, char separator, LPSTR name, LPSTR method,
+                                unsigned long crc, char encrypted);
+typedef int(WINAPI UzService5)(LPCSTR entry, unsigned long size);
+
+typedef struct {
+  UzPrint* print;     /* required */
+  UzSound* sound;     /* required */
+  UzReplace5* replace; /* required */
+  UzPassword* password;
+  UzMessage5* SendApplicationMessage;
+  UzService5* ServCallBk;
+  unsigned long TotalSizeComp;
+  unsigned long TotalSize;
+  unsigned long CompFactor;
+  unsigned long NumMembers;
+  WORD cchComment;
+} USERFUNCTIONS5;
+
+typedef struct {
+  int ExtractOnlyNewer;
+  int SpaceToUnderscore;
+  int PromptToOverwrite;
+  int fQuiet;
+  int ncflag;
+  int ntflag;
+  int nvflag;
+  int nfflag;
+  int nzflag;
+  int ndflag;
+  int noflag;
+  int naflag;
+  int nZIflag;
+  int C_flag;
+  int fPrivilege;
+  LPSTR lpszZipFN;
+  LPSTR lpszExtractDir;
+} DCL5;
+
+typedef struct {
+  unsigned long structlen;
+  unsigned long flag;
+  char betalevel[10];
+  char date[20];
+  char zlibversion[10];
+  UzVersionType unzip; /* at the same place as in UzpVer2 */
+  UzVersionType zipinfo;
+  UzVersionType os2dll;
+  UzVersionType windll;
+} UzpVer2_5;
+
 /* Return codes of Wiz_SingleEntryUnzip. */
 #define UZ_PK_OK 0
 #define UZ_PK_WARN 1   /* done, with warnings (entries skipped) */
@@ -109,13 +168,22 @@ typedef struct {
 #define UZ_PK_FIND 11  /* no entry matched */
 #define UZ_IZ_UNSUP 81 /* a method or feature it cannot unpack */
 
+#ifndef UNZIP32_5X
 UNZIP32_EXPORT int WINAPI Wiz_SingleEntryUnzip(int ifnc, char** ifnv, int xfnc, char** xfnv,
                                                DCL* dcl, USERFUNCTIONS* functions);
 /* Fills the block; answers 0, or the size it expects when structlen is wrong. */
 UNZIP32_EXPORT unsigned WINAPI UzpVersion2(UzpVer2* version);
+#else
+UNZIP32_EXPORT int WINAPI Wiz_SingleEntryUnzip(int ifnc, char** ifnv, int xfnc, char** xfnv,
+                                               DCL5* dcl, USERFUNCTIONS5* functions);
+/* Fills the block whatever structlen says; answers nothing. */
+UNZIP32_EXPORT void WINAPI UzpVersion2(UzpVer2_5* version);
+#endif
 
 typedef int(WINAPI WizSingleEntryUnzip)(int, char**, int, char**, DCL*, USERFUNCTIONS*);
-typedef unsigned(WINAPI UzpVersion2Function)(UzpVer2*);
+typedef int(WINAPI WizSingleEntryUnzip5)(int, char**, int, char**, DCL5*, USERFUNCTIONS5*);
+/* 6.0's answer; 5.5x's returns nothing, so what comes back from it means nothing. */
+typedef unsigned(WINAPI UzpVersion2Function)(void*);
 
 #ifdef __cplusplus
 }

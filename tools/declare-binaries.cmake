@@ -1,7 +1,8 @@
 # cmake -DDUMP=<objdump or nm> -DMODE=<pe|elf> -DBIN=<folder> -DABI=<declare_abi.h>
 #       -P declare-binaries.cmake
 #
-# The substitutes of the declaration libraries and of unzip32.dll export
+# The substitutes of the declaration libraries and of unzip32.dll (both
+# lines: UnZip 6.0 and, under unzip32-5x/, 5.5x) export
 # exactly the functions of their interfaces, by bare name (no __stdcall
 # decoration), and the Windows ones import nothing but Windows' own DLLs.
 cmake_minimum_required(VERSION 3.25)
@@ -67,6 +68,7 @@ if(MODE STREQUAL "pe")
   check(${BIN}/PEAT1511B01.dll ${pea})
   check(${BIN}/nhi_eiiapi.dll ${nhi})
   check(${BIN}/unzip32.dll Wiz_SingleEntryUnzip UzpVersion2)
+  check(${BIN}/unzip32-5x/unzip32.dll Wiz_SingleEntryUnzip UzpVersion2)
 else()
   check(${BIN}/libPEAT1511B01.so ${pea})
   check(${BIN}/libnhi_eiiapi.so ${nhi})

@@ -143,7 +143,7 @@ TEST_F(Archive, DataCaseForAKeyWithoutACardReadEndsWithTheMessage) {
   writeStore(*this, "dataZ", 1500, {{"B000000001", "other"}});
   writeStore(*this, "dataZ2", 3000, {{"A123456789", "treatment only"}});
   run("/DataCase/A123456789");
-  EXPECT_EQ(eventLines(), (Lines{"red\tA123456789無IC卡紀錄 \t6", "exit"}));
+  EXPECT_EQ(eventLines(), (Lines{"red\tA123456789無IC卡紀錄 \t6", "title\ttemp", "exit"}));
   EXPECT_EQ(read("ic/dataZ.ind"), "B000000001");
   EXPECT_EQ(read("ic/dataZ2.ind"), "A123456789");
 }

@@ -39,6 +39,15 @@ std::string totfa(const std::string& feeMonth, char applType, const std::string&
   return r;
 }
 
+// The pharmacy's total record c:\drugt: fee month at byte 13, count at 63 and fee at 70.
+std::string drugt() {
+  std::string r(80, ' ');
+  r.replace(12, 5, "11511");
+  r.replace(62, 4, "0003");
+  r.replace(69, 7, "0000450");
+  return r;
+}
+
 // The fixed paths c:\orvo.ini and c:\drugt: under $IC_DRIVE_ROOT on POSIX,
 // on the drive itself on Windows, where the tests take turns through a lock
 // folder so that parallel test processes never share them.
@@ -303,24 +312,196 @@ TEST_F(Declare, MonthlyVerbWithoutAPasswordWaitsForTheOperator) {
   EXPECT_EQ(calls[1].substr(0, 16), "PEA_fa_proc_qry\t");
 }
 
+// The pharmacy has no totfa.10: it declares from c:\drugt and drugt.zip, and
+// totfa.10 plays no part but the start's reminder.
 TEST_F(Declare, PharmacyCodeSendsDrugtOverTheInternet) {
-  writeC("drugt", [] {
-    std::string r(80, ' ');
-    r.replace(12, 5, "11511");
-    r.replace(62, 4, "0003");
-    r.replace(69, 7, "0000450");
-    return r;
-  }());
+  writeC("drugt", drugt());
   write("drugt.zip", "PK drug");
   declState(R"("institutions": {"9900000011": {"password": "demo"}})");
-  answers("ok");
-  run("/9900000011/");
-  const Lines calls = declCalls();
-  ASSERT_GE(calls.size(), 2u);
-  EXPECT_EQ(calls[0], "PEA_web_login\teservice.nhi.gov.tw\t1502\tFA\t9900000011\tdemo\t=> 0");
-  EXPECT_EQ(calls[1].substr(0, 47), "PEA_fa_upload\tupfee.txt\tdrugt.zip\tbuf=15\tparams");
-  EXPECT_NE(calls[1].find("params=APPL_TYPE=1\\nFEE_YM=11511"), std::string::npos);
-  EXPECT_NE(calls[1].find("HOSP_DATA_TYPE=30"), std::string::npos);
-  EXPECT_TRUE(logged("msgbox\t傳送申報: 11511\t\\t特約藥局 9900000011\\r\\r筆數:   3\\r費用: 450\tokcancel\tok"));
-  EXPECT_TRUE(logged("show\tReportSample"));
+  answers("ok,ok");
+  for (bool withTotfa : {true, false}) {
+    SCOPED_TRACE(withTotfa ? "with totfa.10" : "without totfa.10");
+    fs::remove(path("ui.log"));
+    fs::remove(path("declare-sim.log"));
+    if (!withTotfa) fs::remove(path("totfa.10"));
+    run("/9900000011/");
+    EXPECT_EQ(logged("msgbox\tic\t請先整理健保申報資料 totfa.10\tok\tok"), !withTotfa);
+    const Lines calls = declCalls();
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls[0], "PEA_web_login\teservice.nhi.gov.tw\t1502\tFA\t9900000011\tdemo\t=> 0");
+    EXPECT_EQ(calls[1].substr(0, 47), "PEA_fa_upload\tupfee.txt\tdrugt.zip\tbuf=15\tparams");
+    EXPECT_NE(calls[1].find("params=APPL_TYPE=1\\nFEE_YM=11511"), std::string::npos);
+    EXPECT_NE(calls[1].find("HOSP_DATA_TYPE=30"), std::string::npos);
+    EXPECT_TRUE(logged("msgbox\t傳送申報: 11511\t\\t特約藥局 9900000011\\r\\r筆數:   3\\r費用: 450\tokcancel\tok"));
+    EXPECT_TRUE(logged("msgbox\t申報傳送\t申報資料 傳送成功\tok\tok"));
+    EXPECT_TRUE(logged("show\tReportSample"));
+  }
+  EXPECT_EQ(lines(read("uprecv.txt")).size(), 4u);
 }
+
+TEST_F(Declare, PharmacyCheckDownloadsTheSummaryAndSendsNothing) {
+  fs::remove(path("totfa.10"));
+  writeC("drugt", drugt());
+  declState(R"("institutions": {"9900000011": {"password": "demo"}},
+               "downloads": {"DR11511SUM.txt": "drug\nsum\n"})");
+  run("/9900000011//check");
+  EXPECT_EQ(declCalls(), (Lines{"PEA_web_login\teservice.nhi.gov.tw\t1502\tFA\t9900000011\tdemo\t=> 0",
+                                "PEA_web_download_lst\tupfee.txt\tsavefile.txt\tparams=FEE_YM_S=11511"
+                                "\\nSUPPLY_DATE=30\\nORDER_FIELD=\t=> 0",
+                                "PEA_web_download_file\tDR11511SUM.txt\tsavefile.txt\t=> 0",
+                                "PEA_web_logout\t=> 0"}));
+  EXPECT_EQ(read("savefile.txt"), "drug\r\nsum\r\n");
+  EXPECT_TRUE(opened("\\\\savefile.txt\t"));
+}
+
+TEST_F(Declare, HealthCheckUploadByItsVerbAndByItsButton) {
+  const std::string sent =
+      "PEA_fa_upload\tupfee.txt\theaf.10\tbuf=15\tparams=APPL_TYPE=1\\nFEE_YM=11511\\nMONTH_MARK=3"
+      "\\nHOSP_DATA_TYPE=13\\nFILE_DATA_TYPE=1\\nCH_CODE=B\\nCOMPRESS_MARK=0\t=> 0";
+  struct Case {
+    const char* C;
+    const char* script;
+    const char* fault;  // of PEA_fa_upload
+    const char* outcome;
+  } cases[] = {
+      {"/Uploadheafa/", "", "", "成人健檢資料 傳送成功"},
+      {"/ReportSample/", "click Command2\nclick Uploadheafa\n", R"({"call": "PEA_fa_upload", "code": -2, "message": "格式錯誤"})",
+       "成人健檢資料 傳送 錯誤:  格式錯誤"},
+  };
+  write("heaf.10", "first\r\nsecond\r\n   \r\nthird\r\n");  // three records, a blank line
+  answers("ok,ok,ok,ok");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.C);
+    fs::remove(path("ui.log"));
+    fs::remove(path("declare-sim.log"));
+    if (*c.fault) declState(std::string(R"("faults": [)") + c.fault + "]");
+    script(c.script);
+    const size_t before = lines(read("uprecv.txt")).size();
+    run(c.C);
+    EXPECT_TRUE(logged("waiting\t11511 成人健檢資料 上傳中"));
+    EXPECT_TRUE(logged("msgbox\t健檢\t傳送成人健檢資料 3 筆\tokcancel\tok"));
+    EXPECT_TRUE(logged("msgbox\t申報傳送\t" + std::string(c.outcome) + "\tok\tok"));
+    const Lines calls = declCalls();
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls[1], *c.fault ? "PEA_fa_upload\tupfee.txt\theaf.10\tbuf=15\t=> -2" : sent);
+    const Lines recv = crlfLines(read("uprecv.txt"));
+    ASSERT_EQ(recv.size(), before + (*c.fault ? 0 : 1));
+    if (!*c.fault) {
+      EXPECT_EQ(recv.back().substr(recv.back().size() - 8), " heaf.10");
+    }
+  }
+  // Without heaf.10 the button is hidden.
+  fs::remove(path("heaf.10"));
+  fs::remove(path("ui.log"));
+  script("click Command2\nclick Uploadheafa\n");
+  run("/ReportSample/");
+  EXPECT_TRUE(logged("ignored\tUploadheafa\thidden"));
+}
+
+TEST_F(Declare, TheStartRemindsOfAMissingTotfaAndUploadSendsNothing) {
+  fs::remove(path("totfa.10"));
+  script("click Command2\nclick Upload\n");
+  answers("ok,ok,ok");
+  run("/ReportSample/");
+  const Lines ev = eventLines();
+  EXPECT_EQ(std::count(ev.begin(), ev.end(), "msgbox\tic\t請先整理健保申報資料 totfa.10\tok\tok"), 2);
+  for (const std::string& l : declCalls()) EXPECT_EQ(l.find("PEA_fa_upload"), std::string::npos);
+  EXPECT_FALSE(has("upfee.txt"));
+}
+
+TEST_F(Declare, WebLinksOpenTheThreeSites) {
+  script("select Combo1 0\nselect Combo1 1\nselect Combo1 2\n");
+  run("/ReportSample/");
+  Lines opens;
+  for (const std::string& l : eventLines())
+    if (l.rfind("open\t", 0) == 0) opens.push_back(l);
+  EXPECT_EQ(opens, (Lines{"open\thttps://medvpn.nhi.gov.tw/iwpe0000/iwpe0000s01.aspx\t",
+                          "open\thttp://localhost/\t",
+                          "open\thttps://medcloud.nhi.gov.tw/imme0000/imme0002S01.aspx\t"}));
+}
+
+TEST_F(Declare, CompressionBoxRemembersItsChoice) {
+  writeC("orvo.ini", "[OrvoDent]\r\nOfficeCode=3501234567\r\nreportType=1\r\n");
+  for (const char* tick : {"0", "1"}) {
+    script(std::string("tick Check1 ") + tick + "\n");
+    run("___/ReportSample/");
+    EXPECT_NE(readC("orvo.ini").find(std::string("reportType=") + tick), std::string::npos) << tick;
+  }
+}
+
+TEST_F(Declare, PharmacyBoxChoosesTheFileTheReaderSends) {
+  withExchange();
+  write("drugt.zip", "PK drug");
+  for (bool withDrugt : {false, true}) {
+    SCOPED_TRACE(withDrugt ? "with c:\\drugt" : "without c:\\drugt");
+    fs::remove(path("ui.log"));
+    fs::remove(path("declare-sim.log"));
+    if (withDrugt) writeC("drugt", drugt());
+    script("tick Check3 1\nclick Command11\n");
+    run("/ReportSample/");
+    EXPECT_EQ(logged("msgbox\t藥局\t無總表檔  drugt And drugt.zip\tok\tok"), !withDrugt);
+    const Lines calls = declCalls();
+    ASSERT_FALSE(calls.empty());
+    // Refused, the box is cleared again and the claim file goes.
+    const std::string file = withDrugt ? "drugt.zip" : "totfa.zip";
+    EXPECT_EQ(calls[0].rfind("NHI_SendB\t0\t", 0), 0u) << calls[0];
+    EXPECT_NE(calls[0].find(file + "\t03\t"), std::string::npos) << calls[0];
+  }
+}
+
+TEST_F(Declare, TheReadersPortIsSteppedAndChecked) {
+  withExchange();
+  write("orvosys.ini", "[OrvoDent]\r\nIC4COM=2\r\n");
+  script("click Command15\nclick Command15\nclick Command15\ntype Text1 7\nclick Command11\n"
+         "type Text1 x\nclick Command12\ntype Text1 4\nclick Command11\n");
+  run("/ReportSample/");
+  Lines texts;
+  for (const std::string& l : eventLines())
+    if (l.rfind("text\tReportSample\tText1\t", 0) == 0) texts.push_back(l.substr(24));
+  EXPECT_EQ(texts, (Lines{"3", "4", "1"}));
+  EXPECT_TRUE(logged("msgbox\tCOM:\t讀卡機 COM 埠號有誤: 7\tok\tok"));
+  EXPECT_TRUE(logged("msgbox\tCOM:\t讀卡機 COM 埠號有誤: x\tok\tok"));
+  const Lines calls = declCalls();
+  ASSERT_EQ(calls.size(), 1u);  // only the last sending, on the fourth port
+  EXPECT_EQ(calls[0].rfind("NHI_SendB\t3\t", 0), 0u) << calls[0];
+}
+
+TEST_F(Declare, LibraryFailuresAreShownByErr2msgAndDeletionKeepsTheReceipt) {
+  declState(R"("faults": [
+      {"call": "PEA_fa_proc_qry", "code": -3, "message": "MoveFileEx 失敗"},
+      {"call": "PEA_fa_recv_qry", "code": -2, "message": "查無資料"},
+      {"call": "PEA_fa_del", "code": -4, "message": "序號不存在"}])");
+  script("click Command2\nclick Command4\nclick Command5\nselect List1 0\nclick Delete\n");
+  answers("ok,ok,yes,ok");
+  run("/ReportSample/");
+  EXPECT_TRUE(logged("msgbox\t申報流程\t請下載新版 PEAT1511B01.dll  \\rMoveFileEx 失敗\tok\tok"));
+  EXPECT_TRUE(logged("open\thttps://medvpn.nhi.gov.tw/idcportal\t"));
+  EXPECT_TRUE(logged("msgbox\t收件狀況\t收件狀況 錯誤:  \\r查無資料\tok\tok"));
+  EXPECT_TRUE(logged("msgbox\t刪除\t執行刪除 有誤:  序號不存在\tok\tok"));
+  EXPECT_EQ(lines(read("uprecv.txt")).size(), 2u);
+  EXPECT_FALSE(has("uprecv.del"));
+  EXPECT_FALSE(has("savefile.txt"));
+}
+
+#if defined(_WIN32)
+// The check result is unpacked by the clinic's unzip32.dll of either line,
+// UnZip 6.0 or 5.5x, each here a substitute beside the program.
+TEST_F(Declare, TheCheckResultIsUnpackedByEitherLineOfUnzip32) {
+  withExchange();
+  for (const char* library : {"unzip32.dll", "unzip32-5x/unzip32.dll"}) {
+    SCOPED_TRACE(library);
+    const fs::path program = dir / "program";
+    fs::remove_all(program);
+    fs::remove_all(path("unzipdir"));
+    fs::remove(path("ui.log"));
+    declState(R"("checkResults": [{"files": {"CHK11511.txt": "result"}}])");
+    fs::create_directories(program);
+    fs::copy_file(bin / programName("ic"), program / programName("ic"));
+    fs::copy_file(bin / library, program / "unzip32.dll");
+    script("click Command12\nclick Command13\n");
+    run("/ReportSample/", program / programName("ic"));
+    EXPECT_TRUE(logged("msgbox\t下載檢測結果\t下載檢測結果 完成\tok\tok"));
+    EXPECT_EQ(read("unzipdir/CHK11511.txt"), "result");
+  }
+}
+#endif

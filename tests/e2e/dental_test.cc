@@ -110,7 +110,7 @@ TEST_F(Dental, ListsEachOrderWithThePlaceOfItsVisit) {
                    "message\tDentalTreat", "waiting\t讀取就醫資料", "waiting\t讀取門診處方箋",
                    "waiting\t處方箋資料處理", "list-clear",
                    "list\t" + cp950::toUtf8(kLine1), "list\t" + cp950::toUtf8(kLine2),
-                   "list\t" + cp950::toUtf8(kLine3), "message\tWaiting  9", "close-waiting", "exit"}));
+                   "list\t" + cp950::toUtf8(kLine3), "message\tWaiting  9", "close-waiting", "title\ttemp", "exit"}));
 
   // Readf4: the outpatient buffer as returned, then each visit's time and fee
   // digits, then each diagnosis's time and main code.
@@ -241,7 +241,7 @@ TEST_F(Dental, WithoutAReadyProfessionalCardNothingIsRead) {
                                 "hisGetCardStatus\t3\t=> " + std::to_string(status),
                                 "csCloseCom\t=> 0"}));
     Lines ev = eventLines();
-    EXPECT_EQ(ev[ev.size() - 3], "message\t需使用醫師卡");
+    EXPECT_EQ(ev[ev.size() - 4], "message\t需使用醫師卡");
     EXPECT_EQ(ev.back(), "exit");
   }
 }

@@ -25,7 +25,7 @@ TEST_F(Frame, AnUnrecognisedCommandLineOpensAndClosesTheReader) {
   simState(state(reader(1)));
   EXPECT_EQ(run("/NoSuchVerb").exitCode, 0);
   EXPECT_EQ(journal(), (Lines{"csCloseCom\t=> 4000", "csOpenCom\t0\t=> 0", "csCloseCom\t=> 0"}));
-  EXPECT_EQ(eventLines(), (Lines{"waiting\t開啟 COM: 1", "waiting\t開啟 COM: 1", "close-waiting", "exit"}));
+  EXPECT_EQ(eventLines(), (Lines{"waiting\t開啟 COM: 1", "waiting\t開啟 COM: 1", "close-waiting", "title\ttemp", "exit"}));
   EXPECT_FALSE(has("ReadF4.txt"));
 }
 
@@ -34,7 +34,7 @@ TEST_F(Frame, APortThatCannotBeOpenedShowsTheCodeAndEnds) {
   run("/csOpenCom3 /ReadF4");
   EXPECT_EQ(journal(), (Lines{"csCloseCom\t=> 4000", "csOpenCom\t2\t=> 4000", "csCloseCom\t=> 4000"}));
   EXPECT_EQ(eventLines(), (Lines{"waiting\t開啟 COM: 3", "red\t4000 無法開啟 通訊阜 3\t0",
-                                 "close-waiting", "exit"}));
+                                 "close-waiting", "title\ttemp", "exit"}));
 }
 
 TEST_F(Frame, CommandLinesWithDoubleSlashesGoOnWithoutAReader) {
@@ -90,7 +90,7 @@ TEST_F(Frame, AMissingCardLibraryIsAFailureCodeNotACrash) {
   copyProgram(bin, dir / "prog", "ic", false);
   EXPECT_EQ(run("/ReadF4", dir / "prog" / programName("ic")).exitCode, 0);
   EXPECT_EQ(eventLines(), (Lines{"waiting\t開啟 COM: 1", "red\t48 無法開啟 通訊阜 1\t0", "close-waiting",
-                                 "exit"}));
+                                 "title\ttemp", "exit"}));
 }
 
 TEST_F(Frame, CommandLinesOfAnyLengthAndBytesEnd) {

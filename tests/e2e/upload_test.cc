@@ -113,7 +113,7 @@ TEST_F(Upload, AnAcceptedUploadIsArchivedReportedCopiedAndRegistered) {
   ASSERT_EQ(j.size(), 1u);
   EXPECT_TRUE(endsWith(j[0], "\\\\UpLoadA.XML\t24\t2\tbuf=50\t=> 0")) << j[0];
   EXPECT_EQ(eventLines(), (Lines{"waiting\t開啟 COM: 1", "waiting\t開啟 COM: 1", "message\t就醫資料上傳中",
-                                 "waiting\t上傳 完成", "delay\t3\t", "close-waiting", "exit"}));
+                                 "waiting\t上傳 完成", "delay\t3\t", "close-waiting", "title\ttemp", "exit"}));
   EXPECT_TRUE(readerLeftClosed());
 }
 
@@ -179,7 +179,7 @@ TEST_F(Upload, WithoutUpLoadAXmlThereIsNoData) {
   EXPECT_EQ(read("UpLoadA.txt"), sourceRecord("A000000001"));
   EXPECT_FALSE(has("ic"));
   EXPECT_EQ(eventLines(), (Lines{"waiting\t開啟 COM: 1", "waiting\t開啟 COM: 1", "close-waiting",
-                                 "red\t每日上傳 無資料 \t6", "exit"}));
+                                 "red\t每日上傳 無資料 \t6", "title\ttemp", "exit"}));
   EXPECT_TRUE(readerLeftClosed());
 }
 
@@ -194,7 +194,7 @@ TEST_F(Upload, AReceiptOfAnotherYearIsRefusedWithNumberZero) {
   EXPECT_FALSE(has("ic"));
   EXPECT_FALSE(has("UpLoadA.bak"));
   EXPECT_EQ(eventLines(), (Lines{"waiting\t開啟 COM: 1", "waiting\t開啟 COM: 1", "message\t就醫資料上傳中",
-                                 "close-waiting", "red\t上傳 錯誤代碼: 0\t10", "exit"}));
+                                 "close-waiting", "red\t上傳 錯誤代碼: 0\t10", "title\ttemp", "exit"}));
 }
 
 TEST_F(Upload, ThePortalPageGetsItsSecondOnlyWhenOpened) {
@@ -203,8 +203,9 @@ TEST_F(Upload, ThePortalPageGetsItsSecondOnlyWhenOpened) {
   SKIP_WITHOUT_UPLOAD_FILE();
   Lines e = eventLines();
   auto open = std::find_if(e.begin(), e.end(), [](const std::string& l) { return l.rfind("open\t", 0) == 0; });
-  Lines tail = open == e.end() ? Lines{"delay\t3\t", "close-waiting", "exit"}
-                               : Lines{"delay\t3\t", *open, "delay\t1\t", "close-waiting", "exit"};
+  Lines tail = open == e.end()
+                   ? Lines{"delay\t3\t", "close-waiting", "title\ttemp", "exit"}
+                   : Lines{"delay\t3\t", *open, "delay\t1\t", "close-waiting", "title\ttemp", "exit"};
   if (open != e.end()) {
     EXPECT_EQ(*open, "open\thttps://medvpn.local/idcportal\t");
   }
@@ -264,7 +265,7 @@ TEST_P(UploadRefused, LeavesTheDayAsItWas) {
   EXPECT_FALSE(has("ic/samsign"));
   Lines e = eventLines();
   ASSERT_GE(e.size(), 3u);
-  EXPECT_EQ(e[e.size() - 2], "red\t上傳 錯誤代碼: " + n + "\t10");
+  EXPECT_EQ(e[e.size() - 3], "red\t上傳 錯誤代碼: " + n + "\t10");
   EXPECT_TRUE(readerLeftClosed());
 }
 
