@@ -16,17 +16,33 @@ std::string chr(long c) {
 }  // namespace
 
 std::string monthday(const std::string& s) {
+  // Converted once: reports and the register viewer ask for thousands of dates.
+  static const std::string year = b5("年"), month = b5("月"), day = b5("日"), days = b5("日  "),
+                           hour = b5("時"), minute = b5("分"), second = b5("秒");
+  // Digits, as a card or a register holds them: characters are bytes.
+  bool ascii = true;
+  for (char c : s) ascii &= static_cast<unsigned char>(c) < 0x80;
+  if (ascii && (s.size() == 13 || s.size() == 7 || s.size() == 14)) {
+    // A Gregorian date and time (14) gives its year in the card's calendar.
+    const size_t y = s.size() == 14 ? 4 : 3;
+    std::string r =
+        y == 4 ? std::to_string(static_cast<long>(vbVal(s.substr(0, 4))) - 1911) : s.substr(0, 3);
+    r.reserve(40);
+    r.append(year).append(s, y, 2).append(month).append(s, y + 2, 2);
+    if (s.size() == 7) return r.append(day);
+    return r.append(days).append(s, y + 4, 2).append(hour).append(s, y + 6, 2).append(minute)
+        .append(s, y + 8, 2).append(second);
+  }
   switch (vbLen(s)) {
     case 13:
-      return mid(s, 1, 3) + b5("年") + mid(s, 4, 2) + b5("月") + mid(s, 6, 2) + b5("日  ") +
-             mid(s, 8, 2) + b5("時") + mid(s, 10, 2) + b5("分") + mid(s, 12, 2) + b5("秒");
+      return mid(s, 1, 3) + year + mid(s, 4, 2) + month + mid(s, 6, 2) + days + mid(s, 8, 2) +
+             hour + mid(s, 10, 2) + minute + mid(s, 12, 2) + second;
     case 7:
-      return mid(s, 1, 3) + b5("年") + mid(s, 4, 2) + b5("月") + mid(s, 6, 2) + b5("日");
+      return mid(s, 1, 3) + year + mid(s, 4, 2) + month + mid(s, 6, 2) + day;
     case 14: {
-      long year = static_cast<long>(vbVal(mid(s, 1, 4))) - 1911;
-      return std::to_string(year) + b5("年") + mid(s, 5, 2) + b5("月") + mid(s, 7, 2) +
-             b5("日  ") + mid(s, 9, 2) + b5("時") + mid(s, 11, 2) + b5("分") + mid(s, 13, 2) +
-             b5("秒");
+      long y = static_cast<long>(vbVal(mid(s, 1, 4))) - 1911;
+      return std::to_string(y) + year + mid(s, 5, 2) + month + mid(s, 7, 2) + days +
+             mid(s, 9, 2) + hour + mid(s, 11, 2) + minute + mid(s, 13, 2) + second;
     }
     default:
       return s;

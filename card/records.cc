@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
 
 #include "card/cardrecord.h"
 #include "platform/cp950.h"
@@ -23,6 +27,8 @@ using namespace card;
 constexpr int kSummaryVisits = 6;  // the card keeps six visits
 
 const char* const kOffsCache = "OffsCode";
+// A cache up to this size is read once a run (over 30,000 institutions).
+constexpr int64_t kMaxHeldCache = int64_t{1} << 20;
 const char* const kInstitutionList = "OTH03003.txt";
 const char* const kListCopy = "IcDatTmp.txt";
 
@@ -64,28 +70,56 @@ bool sameHolder(const CardReply& basic, const std::string& id) {
 // The name field of a cache record or of a list line: the first word.
 const std::string kNameStops = std::string("| \r\n\t,") + '\0';
 
+// What the cache says of a code.
+enum class Cached {
+  No,         // nothing
+  Named,      // its name
+  NotListed,  // a record without a name: the list did not hold the code
+};
+
+// Searches records of the cache for the code; a record with a name wins over
+// one without, wherever they stand.
+Cached searchCache(const std::string& records, const std::string& code, std::string& name,
+                   Cached found) {
+  for (size_t off = 0; off + kOffsRecord <= records.size(); off += kOffsRecord) {
+    if (records.compare(off, kOffsCodeWidth, code) != 0) continue;
+    std::string n = cutAt(records.substr(off + kOffsCodeWidth, kOffsNameWidth), kNameStops);
+    if (n.empty()) {
+      found = Cached::NotListed;
+      continue;
+    }
+    name = n;
+    return Cached::Named;
+  }
+  return found;
+}
+
 // Searches the cache's records block by block.
-bool findInCache(Run& run, const std::string& code, std::string& name) {
+Cached findInCache(Run& run, const std::string& code, std::string& name) {
   const std::string path = run.settings.workDir + kOffsCache;
   auto len = run.disk.length(path);
-  if (!len) return false;
+  if (!len) return Cached::No;
   const int64_t records = *len / kOffsRecord;
   constexpr int64_t kPerRead = kOthBlock / kOffsRecord;
+  Cached found = Cached::No;
   for (int64_t first = 0; first < records; first += kPerRead) {
     std::string block;
     const int64_t count = std::min(kPerRead, records - first);
     if (!run.disk.readAt(path, first * kOffsRecord, static_cast<size_t>(count * kOffsRecord),
                          block))
-      return false;
-    for (size_t off = 0; off + kOffsRecord <= block.size(); off += kOffsRecord) {
-      if (block.compare(off, kOffsCodeWidth, code) != 0) continue;
-      std::string n = cutAt(block.substr(off + kOffsCodeWidth, kOffsNameWidth), kNameStops);
-      if (n.empty()) continue;  // a record without a name names nothing
-      name = n;
-      return true;
-    }
+      return Cached::No;
+    found = searchCache(block, code, name, found);
+    if (found == Cached::Named) return found;
   }
-  return false;
+  return found;
+}
+
+// A record without a name holds while the list is older than the cache: a
+// list replaced since is searched again.
+bool listOlderThanCache(Run& run) {
+  const auto list = run.disk.modified(run.settings.workDir + kInstitutionList);
+  const auto cache = run.disk.modified(run.settings.workDir + kOffsCache);
+  return !list || (cache && *list < *cache);
 }
 
 // OTH03003.txt: one institution a line, the code in bytes 1-10 followed by a
@@ -125,14 +159,136 @@ bool findInList(Run& run, const std::string& code, std::string& name) {
   return !skipping && nameFromLine(pending, code, name);
 }
 
-// Keeps a name found in the list in the cache, at the first record boundary
-// past its last whole record. Only a help: a failure changes nothing else.
-void addToCache(Run& run, const std::string& code, const std::string& name) {
+// The list read once for the run and indexed by code, so that every code
+// after the first costs a look into a table, found or not. It answers as the
+// block search above does: a line that runs over more than a whole block past
+// a block's end is no institution line there, so it is none here.
+class InstitutionIndex {
+ public:
+  // False when the list cannot be read whole (missing, unreadable, too large
+  // to hold): the block search answers then.
+  bool load(Run& run) {
+    const std::string path = run.settings.workDir + kInstitutionList;
+    auto len = run.disk.length(path);
+    if (!len || *len > kMaxHeld || run.disk.isFolder(path) || !run.disk.read(path, text_) ||
+        text_.size() != static_cast<size_t>(*len))
+      return false;
+    size_t lines = 0;
+    for (size_t at = 0; at < text_.size(); ++lines) {
+      const void* nl = std::memchr(text_.data() + at, '\n', text_.size() - at);
+      at = nl ? static_cast<size_t>(static_cast<const char*>(nl) - text_.data()) + 1 : text_.size();
+    }
+    size_t slots = 16;
+    while (slots < lines * 2) slots *= 2;
+    table_.assign(slots, 0);
+    for (size_t at = 0; at < text_.size();) {
+      const size_t end = lineEnd(at);
+      if (end - at > static_cast<size_t>(kOffsCodeWidth) && !runsOver(at, end)) {
+        size_t slot = find(std::string_view(text_).substr(at, kOffsCodeWidth));
+        if (table_[slot] == 0) table_[slot] = static_cast<uint32_t>(at) + 1;
+      }
+      at = end + 1;
+    }
+    return true;
+  }
+
+  bool name(const std::string& code, std::string& name) const {
+    const uint32_t first = table_[find(code)];
+    if (first == 0) return false;
+    // The first line of the code normally names it; when it does not, the
+    // lines after it are read in order as the block search would.
+    for (size_t at = first - 1; at < text_.size();) {
+      const size_t end = lineEnd(at);
+      if (!runsOver(at, end) && nameFromLine(text_.substr(at, end - at), code, name)) return true;
+      at = end + 1;
+    }
+    return false;
+  }
+
+ private:
+  // More than this is read block by block instead (memory stays small).
+  static constexpr int64_t kMaxHeld = int64_t{8} << 20;
+
+  size_t lineEnd(size_t at) const {
+    const void* nl = std::memchr(text_.data() + at, '\n', text_.size() - at);
+    return nl ? static_cast<size_t>(static_cast<const char*>(nl) - text_.data()) : text_.size();
+  }
+  // The block search drops a line still open at the second block end after
+  // its start, and a last line without a line end longer than a block.
+  bool runsOver(size_t start, size_t end) const {
+    const size_t block = static_cast<size_t>(kOthBlock);
+    if (end == text_.size()) return end - start > block;
+    return (start / block + 2) * block <= end;
+  }
+  // The slot of a code: its own, or the empty one where it would go.
+  size_t find(std::string_view code) const {
+    uint64_t h = 1469598103934665603ull;
+    for (char c : code) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    const size_t mask = table_.size() - 1;
+    for (size_t i = static_cast<size_t>(h) & mask;; i = (i + 1) & mask) {
+      if (table_[i] == 0 || text_.compare(table_[i] - 1, kOffsCodeWidth, code) == 0) return i;
+    }
+  }
+
+  std::string text_;
+  std::vector<uint32_t> table_ = std::vector<uint32_t>(1, 0);
+};
+
+// What the card procedures keep for the rest of a run (Run::cardMemo).
+struct CardMemo {
+  // Institution names by code, found in the cache or the list; an empty name:
+  // in neither, so each code is searched once a run.
+  std::unordered_map<std::string, std::string> names;
+  enum class List { Unread, Held, ByBlocks } list = List::Unread;
+  // Whether the list is older than the cache, asked once a run.
+  enum class Answer { Unknown, Yes, No } listOlder = Answer::Unknown;
+  InstitutionIndex index;
+  // The cache's whole records, when held.
+  enum class Held { Unread, Yes, No } cacheHeld = Held::Unread;
+  std::string cache;
+  // The list List1DataSave last saved whole (the copy and the holder's
+  // history) in this run.
+  bool saved = false;
+  std::string savedPath, savedText;
+};
+
+CardMemo& memo(Run& run) {
+  if (!run.cardMemo) run.cardMemo = std::make_shared<CardMemo>();
+  return *static_cast<CardMemo*>(run.cardMemo.get());
+}
+
+// The cache as this run knows it: read once when small enough to hold, else
+// searched block by block each time.
+Cached lookUpCache(Run& run, CardMemo& m, const std::string& code, std::string& name) {
+  using Held = CardMemo::Held;
+  if (m.cacheHeld == Held::Unread) {
+    const std::string path = run.settings.workDir + kOffsCache;
+    const auto len = run.disk.exists(path) ? run.disk.length(path) : std::optional<int64_t>(0);
+    m.cacheHeld = Held::No;
+    if (len && *len <= kMaxHeldCache &&
+        (*len == 0 || run.disk.readAt(path, 0, static_cast<size_t>(*len), m.cache))) {
+      m.cache.resize(static_cast<size_t>(*len / kOffsRecord * kOffsRecord));
+      m.cacheHeld = Held::Yes;
+    }
+  }
+  if (m.cacheHeld == Held::Yes) return searchCache(m.cache, code, name, Cached::No);
+  return findInCache(run, code, name);
+}
+
+// Keeps what the list said of a code in the cache, at the first record
+// boundary past its last whole record: the name found, or a record without a
+// name when the list does not hold the code, so that later runs need not read
+// the whole list again for it. Only a help: a failure changes nothing else.
+void addToCache(Run& run, CardMemo& m, const std::string& code, const std::string& name) {
   const std::string path = run.settings.workDir + kOffsCache;
   const int64_t records = run.disk.length(path).value_or(0) / kOffsRecord;
   std::string rec = code + name;
   rec.resize(kOffsRecord, ' ');
-  run.disk.writeAt(path, records * kOffsRecord, rec);
+  if (!run.disk.writeAt(path, records * kOffsRecord, rec)) return;
+  if (m.cacheHeld == CardMemo::Held::Yes) {
+    m.cache.resize(static_cast<size_t>(records * kOffsRecord), ' ');
+    m.cache += rec;
+  }
 }
 
 // ---- six-visit summary
@@ -193,12 +349,27 @@ std::string GetOffsCode(Run& run, const std::string& code, int16_t flag) {
   const std::string c = vbTrim(code);
   if (vbLen(c) <= 9) return c;
   if (c.size() != static_cast<size_t>(kOffsCodeWidth)) return c;
+  CardMemo& m = memo(run);
+  if (auto known = m.names.find(c); known != m.names.end())
+    return known->second.empty() ? c : known->second;
   std::string name;
-  if (findInCache(run, c, name)) return name;
+  const Cached cached = lookUpCache(run, m, c, name);
+  if (cached == Cached::Named) return m.names[c] = name;
   if (flag == 1) return c;
-  if (!findInList(run, c, name)) return c;
-  addToCache(run, c, name);
-  return name;
+  if (cached == Cached::NotListed && m.listOlder == CardMemo::Answer::Unknown)
+    m.listOlder = listOlderThanCache(run) ? CardMemo::Answer::Yes : CardMemo::Answer::No;
+  if (cached == Cached::NotListed && m.listOlder == CardMemo::Answer::Yes) {
+    m.names[c].clear();
+    return c;
+  }
+  if (!run.disk.exists(run.settings.workDir + kInstitutionList)) return c;
+  using List = CardMemo::List;
+  if (m.list == List::Unread) m.list = m.index.load(run) ? List::Held : List::ByBlocks;
+  const bool found = m.list == List::Held ? m.index.name(c, name) : findInList(run, c, name);
+  m.names[c] = found ? name : std::string();
+  // A miss is kept only when the whole list was read.
+  if (found || m.list == List::Held) addToCache(run, m, c, found ? name : std::string());
+  return found ? name : c;
 }
 
 std::string Data6Times(Run& run) {
@@ -247,8 +418,12 @@ std::string listHolder(Run& run) {
   return std::string();
 }
 
-// How much of a holder's report history is kept.
+// How much of a holder's report history is kept: at most the newest MB (all
+// that "/DataCase/" reads). A report that would pass it cuts the history to
+// its newest 768 KB, so the runs after it append again instead of rewriting
+// a whole MB each.
 constexpr size_t kHolderTextCap = size_t{1} << 20;
+constexpr size_t kHolderTextCut = size_t{768} << 10;
 
 void archiveSaved(Run& run, int32_t code) {
   if (code == 0) return;
@@ -256,29 +431,65 @@ void archiveSaved(Run& run, int32_t code) {
   if (code == kErrStoreBusy) showRed(run, b5("健保IC卡紀錄檔 其他工作站使用中, 本次未存檔"), 3);
 }
 
+namespace {
+
+// Adds a report to the holder's history: an append while the history stays
+// within its cap, else the newest part rewritten whole. False (and the
+// status set) when it was not kept.
+bool keepReport(Run& run, const std::string& path, const std::string& text) {
+  const bool had = run.disk.exists(path);
+  const auto length = had ? run.disk.length(path) : std::optional<int64_t>(0);
+  if (!length || run.disk.isFolder(path)) {
+    run.lastStatus = kErrFileAccess;
+    return false;
+  }
+  if (static_cast<uint64_t>(*length) + text.size() <= kHolderTextCap) {
+    if (!run.disk.append(path, text)) {
+      run.lastStatus = kErrFileAccess;
+      return false;
+    }
+  } else {
+    std::string all;
+    if (had && !readHolderText(run.disk, path, all)) {
+      run.lastStatus = kErrFileAccess;
+      return false;  // an unreadable history is never replaced
+    }
+    all += text;
+    if (all.size() > kHolderTextCut) {
+      size_t from = all.find("\r\n", all.size() - kHolderTextCut);
+      all.erase(0, from == std::string::npos ? all.size() - kHolderTextCut : from + 2);
+    }
+    const std::string fresh = path + ".new";
+    if (!run.disk.write(fresh, all) || !run.disk.rename(fresh, path)) {
+      run.disk.remove(fresh);
+      run.lastStatus = kErrFileAccess;
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 void List1DataSave(Run& run) {
+  size_t size = 0;
+  for (const std::string& line : run.list1) size += line.size() + 2;
   std::string text;
-  for (const std::string& line : run.list1) text += line + "\r\n";
-  if (!run.disk.write(run.settings.workDir + kListCopy, text)) run.lastStatus = kErrFileAccess;
+  text.reserve(size);
+  for (const std::string& line : run.list1) text.append(line).append("\r\n");
   // The copy is filed under the holder, where "/DataCase/" shows it.
-  // The holder's earlier reports are kept: the new one follows them, and
-  // only the newest MB stays (that is what "/DataCase/" reads).
+  // The holder's earlier reports are kept and the new one follows them; a
+  // second save of the same list for the same holder in one run adds nothing.
   const std::string holder = listHolder(run);
-  if (holder.empty()) return;
-  const std::string path = run.settings.workDir + "ic\\data\\Z" + holder + "_3";
-  std::string all;
-  if (run.disk.exists(path) && !readHolderText(run.disk, path, all)) {
-    run.lastStatus = kErrFileAccess;
-    return;  // an unreadable history is never replaced
-  }
-  all += text;
-  if (all.size() > kHolderTextCap) {
-    size_t from = all.find("\r\n", all.size() - kHolderTextCap);
-    all.erase(0, from == std::string::npos ? all.size() - kHolderTextCap : from + 2);
-  }
-  const std::string fresh = path + ".new";
-  if (!run.disk.write(fresh, all) || !run.disk.rename(fresh, path)) {
-    run.disk.remove(fresh);
-    run.lastStatus = kErrFileAccess;
-  }
+  const std::string path =
+      holder.empty() ? std::string() : run.settings.workDir + "ic\\data\\Z" + holder + "_3";
+  CardMemo& m = memo(run);
+  if (m.saved && m.savedPath == path && m.savedText == text) return;
+  m.saved = false;
+  const bool copied = run.disk.write(run.settings.workDir + kListCopy, text);
+  if (!copied) run.lastStatus = kErrFileAccess;
+  if (!path.empty() && !keepReport(run, path, text)) return;
+  m.saved = copied;
+  m.savedPath = path;
+  m.savedText = std::move(text);
 }

@@ -253,16 +253,42 @@ TEST_F(InstitutionName, ALongNameIsCutToTheCacheFieldAtACharacter) {
   file("OTH03003.txt") = "3501234567 " + b5("一二三四五六七八九十壹") + "\n";
   EXPECT_EQ(GetOffsCode(run, "3501234567", 0), b5("一二三四五六七八九十"));
   file("OTH03003.txt") = "3501234568 a" + b5("一二三四五六七八九十") + "\n";
+  run.cardMemo.reset();  // the list is read once a run: the next run
   EXPECT_EQ(GetOffsCode(run, "3501234568", 0), "a" + b5("一二三四五六七八九"));
 }
 
 TEST_F(InstitutionName, NothingFoundGivesTheCode) {
   EXPECT_EQ(GetOffsCode(run, "3501234567", 0), "3501234567");
-  file("OTH03003.txt") = "garbage without lines";
+  EXPECT_FALSE(has("OffsCode"));  // without a list there is nothing to remember
+  for (const std::string list : {"garbage without lines", "3501234567\r\n3501234567 \r\n"}) {
+    run.cardMemo.reset();
+    f.disk.files.erase("w:\\OffsCode");
+    file("OTH03003.txt") = list;  // the second holds codes without names
+    EXPECT_EQ(GetOffsCode(run, "3501234567", 0), "3501234567") << list;
+    EXPECT_EQ(file("OffsCode"), cacheRecord("3501234567", "")) << list;
+  }
+}
+
+// A code the list lacks is searched once a run, and later runs take the
+// cache's record without a name for it until the list is replaced.
+TEST_F(InstitutionName, AMissIsRememberedUntilTheListChanges) {
+  file("OTH03003.txt") = "1111111111," + b5("別家") + "\r\n";
   EXPECT_EQ(GetOffsCode(run, "3501234567", 0), "3501234567");
-  file("OTH03003.txt") = "3501234567\r\n3501234567 \r\n";  // codes without names
-  EXPECT_EQ(GetOffsCode(run, "3501234567", 0), "3501234567");
-  EXPECT_FALSE(has("OffsCode"));
+  file("OTH03003.txt") = "3501234567," + b5("新設牙醫") + "\r\n";
+  EXPECT_EQ(GetOffsCode(run, "3501234567", 0), "3501234567") << "the same run";
+
+  run.cardMemo.reset();
+  f.disk.times["w:\\OTH03003.txt"] = {2026, 12, 1, 8, 0, 0};
+  f.disk.times["w:\\OffsCode"] = {2026, 12, 8, 9, 0, 0};
+  EXPECT_EQ(GetOffsCode(run, "3501234567", 0), "3501234567") << "the list is older";
+  EXPECT_EQ(GetOffsCode(run, "3501234567", 1), "3501234567");
+
+  run.cardMemo.reset();
+  f.disk.times["w:\\OTH03003.txt"] = {2026, 12, 9, 8, 0, 0};
+  EXPECT_EQ(GetOffsCode(run, "3501234567", 0), b5("新設牙醫")) << "a newer list";
+  EXPECT_EQ(file("OffsCode"), cacheRecord("3501234567", "") + cacheRecord("3501234567", b5("新設牙醫")));
+  run.cardMemo.reset();
+  EXPECT_EQ(GetOffsCode(run, "3501234567", 1), b5("新設牙醫")) << "the name wins";
 }
 
 // ---- six-visit summary
@@ -337,10 +363,36 @@ TEST_F(LogList, SavedIntoIcDatTmpAndFiledUnderTheHolder) {
   EXPECT_EQ(file("ic\\data\\ZA123456789_3"), want);
   EXPECT_EQ(listHolder(run), "A123456789");
 
-  // A later report follows the earlier one; neither is lost.
+  // A second save of the same list in the run adds nothing; the next run's
+  // report follows the earlier one and neither is lost.
+  List1DataSave(run);
+  EXPECT_EQ(file("ic\\data\\ZA123456789_3"), want);
+  run.cardMemo.reset();
   List1DataSave(run);
   EXPECT_EQ(file("ic\\data\\ZA123456789_3"), want + want);
   EXPECT_EQ(file("IcDatTmp.txt"), want);
+}
+
+// The history grows by appends up to its MB; a report that would pass it
+// leaves the newest 768 KB, cut at a line end, and the report after them.
+TEST_F(LogList, AFullHistoryKeepsItsNewestPart) {
+  run.list1 = {b5("身份證字號:  A123456789")};
+  const std::string report = run.list1[0] + "\r\n";
+  std::string& history = file("ic\\data\\ZA123456789_3");
+  const std::string line(98, 'h');
+  while (history.size() + report.size() + 100 <= (size_t{1} << 20)) history += line + "\r\n";
+  const std::string before = history;
+  List1DataSave(run);
+  EXPECT_EQ(history, before + report) << "an append while it fits";
+
+  run.cardMemo.reset();
+  run.list1.push_back(std::string(200, 'n'));
+  List1DataSave(run);
+  const std::string now = file("ic\\data\\ZA123456789_3");
+  EXPECT_LE(now.size(), size_t{768} << 10);
+  EXPECT_GT(now.size(), (size_t{768} << 10) - 120);
+  EXPECT_EQ(now.substr(0, line.size() + 2), line + "\r\n") << "cut at a line end";
+  EXPECT_EQ(now.substr(now.size() - 202), std::string(200, 'n') + "\r\n");
 }
 
 TEST_F(LogList, WithoutAPlainIdentityThereIsNoCopy) {

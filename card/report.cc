@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <span>
+#include <string>
+#include <unordered_map>
 
 #include "store/store.h"
 #include "card/cardrecord.h"
@@ -133,8 +135,17 @@ constexpr Field kInoculationFields[] = {
     {"疫苗批號: ", kVaccineBatch, kVaccineBatchWidth},
 };
 
+// A text of the report's own tables in CP950: the tables are fixed for the
+// program's life, so each is converted once, found again by its address.
+const std::string& label(const char* utf8) {
+  static std::unordered_map<const char*, std::string> converted;
+  auto it = converted.find(utf8);
+  if (it == converted.end()) it = converted.emplace(utf8, b5(utf8)).first;
+  return it->second;
+}
+
 void line(Run& run, const std::string& text) { listAdd(run, text); }
-void say(Run& run, const char* utf8) { listAdd(run, b5(utf8)); }
+void say(Run& run, const char* utf8) { listAdd(run, label(utf8)); }
 
 std::string shown(Run& run, const std::string& bytes, Show how) {
   switch (how) {
@@ -160,7 +171,7 @@ void group(Run& run, const std::string& reply, const Group& g, std::span<const F
     bool first = true;
     for (const Field& f : fields) {
       const std::string bytes = bcut(reply, groupByte(g, k, f.offset), f.width);
-      line(run, (first && !indentAll ? "" : kIndent) + b5(f.label) + shown(run, bytes, f.show));
+      line(run, (first && !indentAll ? "" : kIndent) + label(f.label) + shown(run, bytes, f.show));
       first = false;
     }
   }
@@ -297,7 +308,7 @@ MAY_END_RUN void organSection(Run& run) {
       "「7」同意安寧緩和醫療、同意不實施心肺復甦術",
       "「O」均不同意",
   };
-  for (const char* l : kLegend) line(run, kIndent + b5(l));
+  for (const char* l : kLegend) line(run, kIndent + label(l));
 }
 
 // The plain mode: the six-visit summary replaces ReadF4.txt for the clinic

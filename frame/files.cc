@@ -89,9 +89,10 @@ bool readLines(Files run, const std::string& path, std::vector<std::string>& lin
 std::string bcut(const std::string& text, long start, long length) {
   if (length <= 0) return std::string();
   if (start < 1) start = 1;
-  std::string padded = text + std::string(static_cast<size_t>(length), ' ');
-  size_t b = static_cast<size_t>(start - 1);
-  std::string bytes = b < padded.size() ? padded.substr(b, static_cast<size_t>(length)) : std::string();
+  // Past the end of the text come blanks; the text itself is never copied
+  // whole (a reply buffer is cut into many fields).
+  const size_t b = static_cast<size_t>(start - 1);
+  std::string bytes = b < text.size() ? text.substr(b, static_cast<size_t>(length)) : std::string();
   bytes.resize(static_cast<size_t>(length), ' ');
   return cp950::normalize(bytes);
 }

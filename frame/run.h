@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,9 @@ struct Run {
 
 
   std::vector<std::string> list1;  // the main window's log list
+  // What the card procedures keep for the rest of the run (institution names
+  // looked up, the report kept); theirs alone, the frame only holds it.
+  std::shared_ptr<void> cardMemo;
   FrameWindows win;
 
   Files files() { return {disk, lastStatus}; }

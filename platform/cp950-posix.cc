@@ -8,7 +8,10 @@
 #include <unicode/ucnv_err.h>
 #include <unicode/ustring.h>
 
+#include <cstring>
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <mutex>
 
 namespace cp950 {
@@ -48,76 +51,97 @@ std::mutex& lock() {
   return m;
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
+// Writes the UTF-8 bytes of a code point at `o`; the end of what it wrote.
+char* putUtf8(char* o, char32_t cp) {
   if (cp < 0x80) {
-    out += static_cast<char>(cp);
+    *o++ = static_cast<char>(cp);
   } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+    *o++ = static_cast<char>(0xC0 | (cp >> 6));
+    *o++ = static_cast<char>(0x80 | (cp & 0x3F));
   } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+    *o++ = static_cast<char>(0xE0 | (cp >> 12));
+    *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *o++ = static_cast<char>(0x80 | (cp & 0x3F));
   } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+    *o++ = static_cast<char>(0xF0 | (cp >> 18));
+    *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *o++ = static_cast<char>(0x80 | (cp & 0x3F));
   }
+  return o;
 }
 
 // Decodes one complete character of 1 or 2 bytes; "?" when ICU has no mapping.
-void decodeOne(std::string& out, const char* p, int n) {
+char32_t decodeWithIcu(const char* p, int n) {
   UConverter* c = converter();
-  if (!c) {
-    out += n == 1 && static_cast<unsigned char>(p[0]) < 0x80 ? p[0] : '?';
-    return;
-  }
+  if (!c) return n == 1 && static_cast<unsigned char>(p[0]) < 0x80 ? p[0] : U'?';
   UChar u[4];
   UErrorCode err = U_ZERO_ERROR;
   ucnv_reset(c);
   int32_t len = ucnv_toUChars(c, u, 4, p, n, &err);
-  if (U_FAILURE(err) || len <= 0 || u[0] == 0xFFFD || u[0] == 0x1A) {
-    out += '?';
-    return;
-  }
+  if (U_FAILURE(err) || len <= 0 || u[0] == 0xFFFD || u[0] == 0x1A) return U'?';
   char32_t cp = u[0];
   if (U16_IS_LEAD(u[0]) && len > 1 && U16_IS_TRAIL(u[1])) cp = U16_GET_SUPPLEMENTARY(u[0], u[1]);
-  appendUtf8(out, cp);
+  return cp;
+}
+
+// Each character's code point, by its bytes (a single byte below 0x100, a
+// pair above), kept once ICU has given it: a report decodes the same few
+// hundred characters thousands of times. 0: not asked yet. Guarded by lock().
+char32_t (&decoded())[65536] {
+  static char32_t table[65536];
+  return table;
+}
+
+char* decodeOne(char* o, const char* p, int n) {
+  const unsigned key = n == 1 ? static_cast<unsigned char>(p[0])
+                              : static_cast<unsigned char>(p[0]) << 8 | static_cast<unsigned char>(p[1]);
+  char32_t& cp = decoded()[key];
+  if (cp == 0) cp = decodeWithIcu(p, n);
+  return putUtf8(o, cp);
 }
 
 }  // namespace
 
 std::string toUtf8(std::string_view bytes) {
   std::lock_guard<std::mutex> g(lock());
-  std::string out;
-  out.reserve(bytes.size() * 3 / 2);
+  // No byte gives more than three (a pair gives at most four).
+  std::string out(bytes.size() * 3, '\0');
+  char* o = out.data();
   for (size_t i = 0; i < bytes.size();) {
     unsigned char b = static_cast<unsigned char>(bytes[i]);
     if (b < 0x80) {
-      out += static_cast<char>(b);
-      ++i;
+      size_t end = i + 1;  // a run of ASCII goes over as it is
+      while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) < 0x80) ++end;
+      std::memcpy(o, bytes.data() + i, end - i);
+      o += end - i;
+      i = end;
     } else if (isLead(b)) {
       if (i + 1 >= bytes.size()) {
-        out += '?';
+        *o++ = '?';
         ++i;
       } else if (bytes[i + 1] == '\0') {
-        out += '?';  // a NUL after a lead byte is kept, as Windows keeps it
+        *o++ = '?';  // a NUL after a lead byte is kept, as Windows keeps it
         ++i;
       } else if (!isTrail(static_cast<unsigned char>(bytes[i + 1]))) {
-        out += '?';
+        *o++ = '?';
         i += 2;
       } else {
-        decodeOne(out, bytes.data() + i, 2);
+        o = decodeOne(o, bytes.data() + i, 2);
         i += 2;
       }
     } else {
-      decodeOne(out, bytes.data() + i, 1);
+      o = decodeOne(o, bytes.data() + i, 1);
       ++i;
     }
   }
+  out.resize(static_cast<size_t>(o - out.data()));
   return out;
 }
+
+namespace {
+std::string fromUtf8WithIcu(std::string_view utf8);
+}  // namespace
 
 std::string fromUtf8(std::string_view utf8) {
   // Plain ASCII is the same in both; most texts of the program are.
@@ -130,6 +154,27 @@ std::string fromUtf8(std::string_view utf8) {
   if (ascii) return std::string(utf8);
 
   std::lock_guard<std::mutex> g(lock());
+  // The program's own labels come back thousands of times in a report: short
+  // texts are converted once.
+  struct Hash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+  };
+  static std::unordered_map<std::string, std::string, Hash, std::equal_to<>> labels;
+  constexpr size_t kLabelBytes = 96, kLabels = 4096;
+  const bool label = utf8.size() <= kLabelBytes;
+  if (label) {
+    auto known = labels.find(utf8);
+    if (known != labels.end()) return known->second;
+  }
+  std::string out = fromUtf8WithIcu(utf8);
+  if (label && labels.size() < kLabels) labels.emplace(std::string(utf8), out);
+  return out;
+}
+
+namespace {
+
+std::string fromUtf8WithIcu(std::string_view utf8) {
   UErrorCode err = U_ZERO_ERROR;
   int32_t ulen = 0;
   u_strFromUTF8WithSub(nullptr, 0, &ulen, utf8.data(), static_cast<int32_t>(utf8.size()), 0xFFFD,
@@ -153,6 +198,8 @@ std::string fromUtf8(std::string_view utf8) {
   out.resize(static_cast<size_t>(n > 0 ? n : 0));
   return out;
 }
+
+}  // namespace
 
 std::string normalize(std::string_view bytes) {
   bool plain = true;

@@ -50,6 +50,23 @@ fs::path native(const std::string& path) {
   return fs::path(p);
 }
 
+// The same as text for the system calls themselves: a path that needs no
+// drive mapping is not taken apart into a filesystem::path, which the
+// housekeeping would do tens of thousands of times.
+std::string nativeText(const std::string& path) {
+  if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':')
+    return native(path).string();
+  std::string p = cp950::toUtf8(path);
+  for (char& c : p)
+    if (c == '\\') c = '/';
+  return p;
+}
+
+// The status of a path, following links; false when there is none.
+bool status(const std::string& path, struct stat& st) {
+  return !path.empty() && ::stat(nativeText(path).c_str(), &st) == 0;
+}
+
 // Gives `to` the modification time of `from`, as a Windows copy does.
 bool keepTime(const fs::path& from, const fs::path& to) {
   struct stat st {};
@@ -60,6 +77,24 @@ bool keepTime(const fs::path& from, const fs::path& to) {
 
 // A file whose write bits are all clear counts as read-only, as the Windows
 // attribute does, even for a user the system would let write it.
+// Writes `data` to the file, created when missing (never a folder): at
+// `offset`, or where the flags put it when offset is -1. One open, the
+// writes, one close; false when any of them failed.
+bool putFile(const std::string& p, int flags, int64_t offset, const std::string& data) {
+  int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0666);
+  if (fd < 0) return false;
+  bool ok = true;
+  for (size_t done = 0; ok && done < data.size();) {
+    const size_t n = data.size() - done;
+    const ssize_t w = offset < 0 ? ::write(fd, data.data() + done, n)
+                                 : ::pwrite(fd, data.data() + done, n, offset + static_cast<off_t>(done));
+    if (w < 0 && errno == EINTR) continue;
+    ok = w > 0;
+    if (ok) done += static_cast<size_t>(w);
+  }
+  return ::close(fd) == 0 && ok;
+}
+
 bool readOnlyFile(const fs::path& p) {
   struct stat st {};
   return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0;
@@ -100,78 +135,79 @@ class PosixDisk : public Disk {
     return nullptr;
   }
   bool exists(const std::string& path) override {
-    std::error_code ec;
-    return !path.empty() && fs::exists(native(path), ec);
+    struct stat st {};
+    return status(path, st);
   }
   bool isFolder(const std::string& path) override {
-    std::error_code ec;
-    return !path.empty() && fs::is_directory(native(path), ec);
+    struct stat st {};
+    return status(path, st) && S_ISDIR(st.st_mode);
   }
   std::optional<int64_t> length(const std::string& path) override {
-    std::error_code ec;
-    fs::path p = native(path);
-    if (fs::is_directory(p, ec)) return 0;
-    auto n = fs::file_size(p, ec);
-    if (ec) return std::nullopt;
-    return static_cast<int64_t>(n);
+    struct stat st {};
+    if (!status(path, st)) return std::nullopt;
+    if (S_ISDIR(st.st_mode)) return 0;
+    if (!S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<int64_t>(st.st_size);
   }
   std::optional<DateTime> modified(const std::string& path) override {
     struct stat st {};
-    if (::stat(native(path).c_str(), &st) != 0) return std::nullopt;
+    if (::stat(nativeText(path).c_str(), &st) != 0) return std::nullopt;
     return fromTimeT(st.st_mtime);
   }
   bool read(const std::string& path, std::string& out) override {
-    std::error_code ec;
-    fs::path p = native(path);
-    if (!fs::is_regular_file(p, ec)) return false;
-    std::ifstream f(p, std::ios::binary);
-    if (!f) return false;
-    out.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-    return !f.bad();
+    int fd = ::open(nativeText(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok) {
+      // The size known, then whatever the file grew by meanwhile.
+      out.resize(static_cast<size_t>(st.st_size) + 1);
+      size_t got = 0;
+      for (;;) {
+        if (got == out.size()) out.resize(out.size() * 2);
+        const ssize_t r = ::read(fd, out.data() + got, out.size() - got);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) {
+          ok = r == 0;
+          break;
+        }
+        got += static_cast<size_t>(r);
+      }
+      out.resize(got);
+    }
+    ::close(fd);
+    return ok;
   }
   bool readAt(const std::string& path, int64_t offset, size_t count, std::string& out) override {
-    std::error_code ec;
-    fs::path p = native(path);
-    if (offset < 0 || !fs::is_regular_file(p, ec)) return false;
-    std::ifstream f(p, std::ios::binary);
-    if (!f) return false;
-    f.seekg(offset);
-    out.assign(count, '\0');
-    f.read(out.data(), static_cast<std::streamsize>(count));
-    out.resize(static_cast<size_t>(f.gcount() > 0 ? f.gcount() : 0));
-    return true;
+    if (offset < 0) return false;
+    int fd = ::open(nativeText(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok) {
+      out.resize(count);
+      size_t got = 0;
+      while (got < count) {
+        const ssize_t r = ::pread(fd, out.data() + got, count - got, offset + static_cast<off_t>(got));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;  // the end of the file, or what could be read of it
+        got += static_cast<size_t>(r);
+      }
+      out.resize(got);
+    }
+    ::close(fd);
+    return ok;
   }
   bool write(const std::string& path, const std::string& data) override {
-    std::ofstream f(native(path), std::ios::binary | std::ios::trunc);
-    if (!f) return false;
-    f.write(data.data(), static_cast<std::streamsize>(data.size()));
-    return static_cast<bool>(f.flush());
+    return putFile(nativeText(path), O_TRUNC, -1, data);
   }
   bool writeAt(const std::string& path, int64_t offset, const std::string& data) override {
-    fs::path p = native(path);
-    std::error_code ec;
-    if (offset < 0 || fs::is_directory(p, ec)) return false;
-    if (!fs::exists(p, ec)) {
-      std::ofstream create(p, std::ios::binary);
-      if (!create) return false;
-    }
-    std::fstream f(p, std::ios::binary | std::ios::in | std::ios::out);
-    if (!f) return false;
-    f.seekp(0, std::ios::end);
-    int64_t size = static_cast<int64_t>(f.tellp());
-    if (offset > size) {
-      std::string gap(static_cast<size_t>(offset - size), '\0');
-      f.write(gap.data(), static_cast<std::streamsize>(gap.size()));
-    }
-    f.seekp(offset);
-    f.write(data.data(), static_cast<std::streamsize>(data.size()));
-    return static_cast<bool>(f.flush());
+    // Bytes between the end and the offset read as zeros.
+    if (offset < 0) return false;
+    return putFile(nativeText(path), 0, offset, data);
   }
   bool append(const std::string& path, const std::string& data) override {
-    std::ofstream f(native(path), std::ios::binary | std::ios::app);
-    if (!f) return false;
-    f.write(data.data(), static_cast<std::streamsize>(data.size()));
-    return static_cast<bool>(f.flush());
+    return putFile(nativeText(path), O_APPEND, -1, data);
   }
   bool copy(const std::string& from, const std::string& to) override {
     std::error_code ec;
@@ -202,8 +238,8 @@ class PosixDisk : public Disk {
     return true;
   }
   bool isLink(const std::string& path) override {
-    std::error_code ec;
-    return !path.empty() && fs::is_symlink(native(path), ec);
+    struct stat st {};
+    return !path.empty() && ::lstat(nativeText(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
   }
   std::vector<std::string> folders(const std::string& folder) override {
     std::vector<std::string> names;
@@ -222,10 +258,9 @@ class PosixDisk : public Disk {
     return !ec;
   }
   bool remove(const std::string& path) override {
-    std::error_code ec;
-    fs::path p = native(path);
-    if (!fs::is_regular_file(p, ec)) return false;
-    return fs::remove(p, ec) && !ec;
+    struct stat st {};
+    if (!status(path, st) || !S_ISREG(st.st_mode)) return false;
+    return ::unlink(nativeText(path).c_str()) == 0;
   }
   bool makeFolder(const std::string& path) override {
     std::error_code ec;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 #include "platform/cp950.h"
@@ -55,8 +56,10 @@ void ensureFolder(Run& run, const char* name) {
 bool appendRecords(Run& run, const std::string& path, long recordSize, const std::string& data) {
   int64_t length = run.disk.length(path).value_or(0);
   int64_t offset = nextSlotOffset(length, recordSize);
-  std::string gap(static_cast<size_t>(offset - length), ' ');
-  if (run.disk.writeAt(path, length, gap + data)) return true;
+  const bool written = offset == length
+                           ? run.disk.writeAt(path, length, data)
+                           : run.disk.writeAt(path, length, std::string(static_cast<size_t>(offset - length), ' ') + data);
+  if (written) return true;
   run.lastStatus = kErrFileAccess;
   return false;
 }
@@ -75,9 +78,10 @@ bool archiveSource(Run& run, const std::string& uploadTime) {
       run.lastStatus = kErrFileAccess;
       return false;
     }
-    long kept = 0;
-    std::string block = archiveBlock(piece, uploadTime, kept);
-    if (kept > 0 && !appendRecords(run, monthly, archive::kRecordSize, block)) return false;
+    // The piece becomes its block where it lies: no second copy of it.
+    if (archiveInPlace(piece, uploadTime) > 0 &&
+        !appendRecords(run, monthly, archive::kRecordSize, piece))
+      return false;
   }
   return true;
 }
@@ -133,31 +137,64 @@ bool blankKeyed(const std::string& source) {
   return vbTrim(vbLeft(source, static_cast<size_t>(archive::kKeyWidth))).empty();
 }
 
-std::string archiveRecord(const std::string& source, const std::string& uploadTime) {
-  std::string r = source.substr(0, static_cast<size_t>(archive::kSource.width));
-  r.resize(static_cast<size_t>(archive::kSource.width), ' ');
-  // A lead byte left alone at the cut is half a character: the decoder's "?".
-  size_t i = 0;
-  while (i < r.size()) i += cp950::isLead(static_cast<unsigned char>(r[i])) ? 2 : 1;
-  if (i > r.size()) r.back() = '?';
-  std::string t = uploadTime.substr(0, static_cast<size_t>(archive::kUploadTime.width));
+namespace {
+
+// A lead byte left alone at the cut is half a character: the decoder's "?".
+// Every byte that is no lead byte ends a character, so only the lead bytes
+// right before the cut decide: an odd run of them leaves the last alone.
+void markHalfCharacter(char* field, size_t width) {
+  size_t leads = 0;
+  while (leads < width && cp950::isLead(static_cast<unsigned char>(field[width - 1 - leads])))
+    ++leads;
+  if (leads % 2 == 1) field[width - 1] = '?';
+}
+
+// The upload time as the archive keeps it: exactly its width.
+std::string timeField(std::string_view uploadTime) {
+  std::string t(uploadTime.substr(0, static_cast<size_t>(archive::kUploadTime.width)));
   t.resize(static_cast<size_t>(archive::kUploadTime.width), ' ');
-  return r + t + "\r\n";
+  return t;
+}
+
+}  // namespace
+
+std::string archiveRecord(const std::string& source, const std::string& uploadTime) {
+  const size_t width = static_cast<size_t>(archive::kSource.width);
+  std::string r = source.substr(0, width);
+  r.resize(width, ' ');
+  markHalfCharacter(r.data(), width);
+  return r + timeField(uploadTime) + "\r\n";
+}
+
+long archiveInPlace(std::string& piece, const std::string& uploadTime) {
+  const size_t size = static_cast<size_t>(archive::kRecordSize);
+  const size_t width = static_cast<size_t>(archive::kSource.width);
+  const size_t key = static_cast<size_t>(archive::kKeyWidth);
+  const size_t length = piece.size();
+  const size_t n = static_cast<size_t>(sourceRecordCount(static_cast<int64_t>(length)));
+  const std::string time = timeField(uploadTime);
+  piece.resize(n * size, ' ');
+  // Record i moves to slot `kept`, never past where it stood.
+  size_t kept = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const size_t at = i * size, out = kept * size;
+    const size_t have = std::min(width, length - at);
+    if (blankKeyed(std::string(piece, at, std::min(key, have)))) continue;
+    if (out != at) std::memmove(&piece[out], &piece[at], have);
+    if (have < width) std::memset(&piece[out + have], ' ', width - have);
+    markHalfCharacter(&piece[out], width);
+    std::memcpy(&piece[out + width], time.data(), time.size());
+    piece[out + size - 2] = '\r';
+    piece[out + size - 1] = '\n';
+    ++kept;
+  }
+  piece.resize(kept * size);
+  return static_cast<long>(kept);
 }
 
 std::string archiveBlock(const std::string& sourceFile, const std::string& uploadTime, long& records) {
-  std::string block;
-  records = 0;
-  const size_t size = static_cast<size_t>(archive::kRecordSize);
-  const int64_t n = sourceRecordCount(static_cast<int64_t>(sourceFile.size()));
-  block.reserve(static_cast<size_t>(n) * size);
-  for (int64_t i = 0; i < n; ++i) {
-    std::string source =
-        sourceFile.substr(static_cast<size_t>(i) * size, static_cast<size_t>(archive::kSource.width));
-    if (blankKeyed(source)) continue;
-    block += archiveRecord(source, uploadTime);
-    ++records;
-  }
+  std::string block = sourceFile;
+  records = archiveInPlace(block, uploadTime);
   return block;
 }
 

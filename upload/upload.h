@@ -56,9 +56,9 @@ inline constexpr ByteField kUploadTime{185, 14};
 inline constexpr ByteField kLineEnd{199, 2};
 static_assert(kSource.width + kUploadTime.width + kLineEnd.width == kRecordSize &&
               kLineEnd.start + kLineEnd.width - 1 == kRecordSize);
-// UpLoadA.txt is read in pieces of this many records, so a file of any size is
-// archived in bounded memory.
-inline constexpr long kRecordsPerPiece = 500;
+// UpLoadA.txt is read in pieces of this many records (2.4 MB), so a file of
+// any size is archived in bounded memory, and a day's file in one read.
+inline constexpr long kRecordsPerPiece = 12000;
 }  // namespace archive
 
 // The upload register ic\ZupRn: one 70-byte line per accepted upload.
@@ -91,6 +91,9 @@ bool blankKeyed(const std::string& source);
 // records; `records` receives their number.
 std::string archiveBlock(const std::string& sourceFile, const std::string& uploadTime,
                          long& records);
+// The same made of the source's bytes where they lie (each record moves only
+// towards the start); the number of records.
+long archiveInPlace(std::string& piece, const std::string& uploadTime);
 // Where the next record goes in a file of `length` bytes with records of
 // `size`: the first boundary at or after the end, so nothing stored is ever
 // overwritten.

@@ -83,6 +83,20 @@ TEST_F(Report, TheHoldersDataAndTheReadsAsTheyGo) {
   EXPECT_EQ(eventLines().back(), "exit");
 }
 
+// The full report saves its list twice: the holder's history gets it once a
+// run, after what it held.
+TEST_F(Report, EachRunAddsItsReportOnceToTheHoldersHistory) {
+  simState(card().dump());
+  const std::string earlier = big5("早先的報告\r\n");
+  write("ic/data/ZA123456789_3", earlier);
+  run("/LoadAllData2");
+  const std::string report = read("IcDatTmp.txt");
+  ASSERT_EQ(lines(report).size(), kReportLines);
+  EXPECT_EQ(read("ic/data/ZA123456789_3"), earlier + report);
+  run("/LoadAllData2");
+  EXPECT_EQ(read("ic/data/ZA123456789_3"), earlier + report + report);
+}
+
 TEST_F(Report, MarksOutsideTheirListsAreShownAsTheyStand) {
   struct Case {
     const char *sex, *cancel, *identity, *sexLine, *cancelLine, *identityLine;
