@@ -43,6 +43,18 @@ DWORD attributes(const std::string& path) {
 
 bool isDir(DWORD a) { return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY); }
 
+// The system's own text for an error code, without its trailing line end.
+std::string messageOf(DWORD err) {
+  wchar_t* text = nullptr;
+  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                 nullptr, err, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring w = text ? text : L"";
+  if (text) LocalFree(text);
+  while (!w.empty() && (w.back() == L'\r' || w.back() == L'\n' || w.back() == L' ')) w.pop_back();
+  return cp950::fromWide(w);
+}
+
 // A refusal that lasts only while another process holds the file.
 bool momentary(DWORD error) {
   return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
@@ -644,14 +656,7 @@ class WinSystem : public System {
     if (err == ERROR_MOD_NOT_FOUND) return "not found: " + file + code;
     if (err == ERROR_BAD_EXE_FORMAT)
       return "not a library of this program's kind (32-bit Windows): " + file + code;
-    wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, err, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring w = text ? text : L"";
-    if (text) LocalFree(text);
-    while (!w.empty() && (w.back() == L'\r' || w.back() == L'\n' || w.back() == L' ')) w.pop_back();
-    return file + ": " + cp950::fromWide(w) + code;
+    return file + ": " + messageOf(err) + code;
   }
   std::string commandLine_, exeBase_, exePath_, loadError_;
 };
@@ -701,14 +706,7 @@ std::unique_ptr<System> makeRealSystem(int, char**) { return std::make_unique<Wi
 std::string systemErrorText() {
   const DWORD err = GetLastError();
   if (err == 0) return {};
-  wchar_t* text = nullptr;
-  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                 nullptr, err, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::wstring w = text ? text : L"";
-  if (text) LocalFree(text);
-  while (!w.empty() && (w.back() == L'\r' || w.back() == L'\n' || w.back() == L' ')) w.pop_back();
-  return cp950::fromWide(w) + " (" + std::to_string(err) + ")";
+  return messageOf(err) + " (" + std::to_string(err) + ")";
 }
 
 void clearSystemError() {
