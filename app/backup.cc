@@ -25,9 +25,20 @@ struct Tally {
   bool stopped = false;
 };
 
+// The byte offsets of the path's separators. A Big5 character's second byte
+// may be "\\" (許, 功): it is part of a name, never a separator.
+std::vector<size_t> separators(const std::string& p) {
+  std::vector<size_t> at;
+  for (size_t i = 0; i < p.size(); i += cp950::charBytes(p, i))
+    if (p[i] == '\\' || p[i] == '/') at.push_back(i);
+  return at;
+}
+
 std::string lower(const std::string& s) {
   std::string out = s;
-  for (char& c : out) {
+  for (size_t i = 0; i < out.size(); i += cp950::charBytes(out, i)) {
+    if (cp950::charBytes(out, i) == 2) continue;
+    char& c = out[i];
     if (c == '/') c = '\\';
     c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   }
@@ -35,8 +46,11 @@ std::string lower(const std::string& s) {
 }
 
 std::string withoutSlash(std::string s) {
-  while (s.size() > 1 && (s.back() == '\\' || s.back() == '/') && s[s.size() - 2] != ':') s.pop_back();
-  return s;
+  for (;;) {
+    const std::vector<size_t> at = separators(s);
+    if (s.size() <= 1 || at.empty() || at.back() != s.size() - 1 || s[s.size() - 2] == ':') return s;
+    s.pop_back();
+  }
 }
 
 void addFiles(Run& run, const std::string& rel, std::vector<Item>& items) {
@@ -68,25 +82,28 @@ std::vector<Item> dataFiles(Run& run) {
 // Creates the folder and the ones above it; false when it is not there after.
 bool makeFolders(Run& run, const std::string& path) {
   const std::string p = withoutSlash(path);
-  size_t from = 0;
-  if (p.rfind("\\\\", 0) == 0) {  // \\server\share: begins below the share
-    from = p.find('\\', 2);
-    from = from == std::string::npos ? p.size() : p.find('\\', from + 1);
-  } else if (p.size() >= 2 && p[1] == ':') {
-    from = 2;
-  }
-  while (from != std::string::npos && from < p.size()) {
-    size_t next = p.find('\\', from + 1);
-    const std::string part = p.substr(0, next);
+  const std::vector<size_t> at = separators(p);
+  size_t first = 0;  // the separators before the first folder that may be made
+  if (p.rfind("\\\\", 0) == 0) first = 4;  // \\server\share\ comes first
+  else if (p.size() >= 2 && p[1] == ':') first = 1;
+  for (size_t k = first; k < at.size(); ++k) {
+    const std::string part = p.substr(0, at[k]);
     if (!part.empty() && part.back() != ':' && !run.disk.isFolder(part)) run.disk.makeFolder(part);
-    from = next;
   }
+  if (!run.disk.isFolder(p)) run.disk.makeFolder(p);
   return run.disk.isFolder(p);
 }
 
 std::string folderOf(const std::string& path) {
-  size_t cut = path.rfind('\\');
-  return cut == std::string::npos ? std::string() : path.substr(0, cut);
+  const std::vector<size_t> at = separators(path);
+  return at.empty() ? std::string() : path.substr(0, at.back());
+}
+
+// `inner` is `outer` or lies inside it (both resolved, compared without case).
+bool sameOrInside(const std::string& inner, const std::string& outer) {
+  const std::string i = lower(withoutSlash(inner)), o = lower(withoutSlash(outer));
+  if (i.empty() || o.empty()) return false;
+  return i == o || i.rfind(o.back() == '\\' ? o : o + "\\", 0) == 0;
 }
 
 std::string summary(const Tally& t) {
@@ -138,8 +155,16 @@ MAY_END_RUN void backUp(Run& run, Form& form) {
     run.screen.msgBox(b5("備份"), b5("請輸入備份目錄"), Buttons::Ok, Icon::Exclamation, Answer::Ok);
     return;
   }
-  if (insideFolder(target, run.settings.workDir)) {
+  // Compared as written and as resolved (".." and links followed): a copy
+  // inside what it copies would nest itself again at every run.
+  const std::string source = resolvedPath(run.settings.workDir), resolved = resolvedPath(target);
+  if (insideFolder(target, run.settings.workDir) || sameOrInside(resolved, source)) {
     run.screen.msgBox(b5("備份"), b5("備份目錄不可在資料目錄之內: ") + target, Buttons::Ok,
+                      Icon::Exclamation, Answer::Ok);
+    return;
+  }
+  if (sameOrInside(source, resolved)) {
+    run.screen.msgBox(b5("備份"), b5("資料目錄不可在備份目錄之內: ") + target, Buttons::Ok,
                       Icon::Exclamation, Answer::Ok);
     return;
   }

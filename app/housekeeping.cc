@@ -1,14 +1,16 @@
 #include "app/housekeeping.h"
 
+#include "frame/files.h"
 #include "frame/progress.h"
 #include "frame/run.h"
+#include "frame/runlog.h"
 
 namespace {
 
 // The rules' folders under the working folder, and the file patterns.
-constexpr const char* kSignFolder = "ic\\samsign";
-constexpr const char* kPsnFolder = "ic\\psn";
-constexpr const char* kBackupFolder = "backup";
+const std::vector<std::string> kSignFolder = {"ic", "samsign"};
+const std::vector<std::string> kPsnFolder = {"ic", "psn"};
+const std::vector<std::string> kBackupFolder = {"backup"};
 constexpr const char* kAllFiles = "*.*";
 constexpr const char* kOldExecutables = "orvo????.exe;_orvo????.exe";
 
@@ -18,28 +20,19 @@ constexpr int kBackupDays = 60;
 constexpr int64_t kPsnSmall = 1200, kPsnTiny = 100;
 constexpr int kPsnSmallDays = 400, kPsnTinyDays = 40;
 
-// The folder exists and neither it nor a folder between it and the working
-// folder is a link: deleting through a link would reach another folder.
-bool plainFolder(Run& run, const std::string& relative) {
-  const std::string& dir = run.settings.workDir;
-  if (!run.disk.isFolder(dir + relative)) return false;
-  for (size_t p = relative.find('\\'); ; p = relative.find('\\', p + 1)) {
-    if (run.disk.isLink(dir + relative.substr(0, p))) return false;
-    if (p == std::string::npos) return true;
-  }
-}
-
-// Deletes the files of the folder that fit the pattern and the rule.
+// Deletes the files of the folder that fit the pattern and the rule. The
+// folder is opened once, never through a link, and every file is read and
+// deleted relative to it: a folder swapped for a link during the run (by
+// anyone who can write the working folder) cannot lead a deletion elsewhere.
 template <class Rule>
-MAY_END_RUN void clean(Run& run, const std::string& relative, const char* pattern, Rule isOld) {
-  if (!plainFolder(run, relative)) return;
-  const std::string folder = run.settings.workDir + relative + "\\";
-  for (const std::string& name : run.disk.list(folder, pattern)) {
+MAY_END_RUN void clean(Run& run, const std::vector<std::string>& parts, const char* pattern, Rule isOld) {
+  const std::unique_ptr<OpenFolder> folder = run.disk.openFolder(run.settings.workDir, parts);
+  if (!folder) return;
+  for (const std::string& name : folder->list(pattern)) {
     if (name.empty() || name.find_first_of("\\/:") != std::string::npos) continue;
-    const std::string path = folder + name;
-    if (run.disk.isLink(path) || !isOld(path)) continue;
+    if (!isOld(*folder, name)) continue;
     showWaiting(run, name);
-    killFile(run.files(), path);
+    if (!folder->remove(name)) run.lastStatus = kErrFileNotFound;
   }
 }
 
@@ -53,19 +46,20 @@ bool olderThan(const std::optional<DateTime>& modified, const DateTime& now, int
 
 void housekeeping(Run& run) {
   const DateTime now = run.clock.now();
-  clean(run, kSignFolder, kAllFiles, [&](const std::string& path) {
-    return olderThan(run.disk.modified(path), now, kSignDays);
+  clean(run, kSignFolder, kAllFiles, [&](OpenFolder& f, const std::string& name) {
+    return olderThan(f.modified(name), now, kSignDays);
   });
-  clean(run, kPsnFolder, kAllFiles, [&](const std::string& path) {
-    auto size = run.disk.length(path);
+  clean(run, kPsnFolder, kAllFiles, [&](OpenFolder& f, const std::string& name) {
+    auto size = f.length(name);
     if (!size) return false;
-    auto when = run.disk.modified(path);
+    auto when = f.modified(name);
     return (*size < kPsnSmall && olderThan(when, now, kPsnSmallDays)) ||
            (*size < kPsnTiny && olderThan(when, now, kPsnTinyDays));
   });
-  clean(run, kBackupFolder, kOldExecutables, [&](const std::string& path) {
-    return olderThan(run.disk.modified(path), now, kBackupDays);
+  clean(run, kBackupFolder, kOldExecutables, [&](OpenFolder& f, const std::string& name) {
+    return olderThan(f.modified(name), now, kBackupDays);
   });
+  runlog::prune(run.disk, run.settings.workDir, now);
   showWaiting(run, "data fresh");
   closeWaiting(run);
 }

@@ -1,14 +1,19 @@
 // ic: started by the clinic program with one verb on the command line; does one
 // card chore, leaves its result files and ends.
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 
+#include "app/diagnose.h"
+#include "app/runlogging.h"
 #include "app/startup.h"
 #include "app/version.h"
-#include "card/cardlib.h"
+#include "card/cardlog.h"
+#include "frame/logged.h"
 #include "frame/progress.h"
 #include "frame/run.h"
+#include "frame/runlog.h"
 #include "platform/cp950.h"
 #include "platform/platform.h"
 #include "platform/screen.h"
@@ -45,13 +50,26 @@ int main(int argc, char** argv) {
       return 0;
     }
     std::unique_ptr<Disk> disk = makeRealDisk();
+    // The test mode's full disk, for the sweep of every verb over failing writes.
+    if (sys->env("IC_UI").value_or("") == "record")
+      if (const auto at = sys->env("IC_DISK_FULL_AT"); at && std::atol(at->c_str()) > 0)
+        disk = makeFullDisk(std::move(disk), std::atol(at->c_str()));
     std::unique_ptr<Clock> clock = makeRealClock();
+    if (sys->commandLine() == IC_DIAGNOSE_FLAG) return diagnose(*sys, *disk, *clock, IC_VERSION);
+    // The run log sees the disk, the screen and the card library through
+    // wrappers; the run knows only the interfaces.
+    RunLog log(*disk, *clock, sys->processId());
+    logStart(log, *sys, IC_VERSION);
     screen = makeScreen(*sys, sys->currentFolder());
-    CardLib card = CardLib::load(*sys);
+    LoggedScreen loggedScreen(*screen, log);
+    LoggedDisk loggedDisk(*disk, log);
+    LoggedCardLib card = loadLoggedCardLib(*sys, log);
 
-    Run run(*disk, *clock, *sys, *screen, card);
+    Run run(loggedDisk, *clock, *sys, loggedScreen, card);
     run.C = sys->commandLine();
     run.exeName = sys->exeBaseName();
+    run.runLog = &log;
+    std::string how = "normal";
     try {
       Form_Load(run);
       // A window carries the run on; it ends when the operator closes it.
@@ -60,12 +78,19 @@ int main(int argc, char** argv) {
     } catch (const EndOfRun& e) {
       // The one planned way out of a run (see docs/architecture.md).
       code = e.code;
+    } catch (const std::exception& e) {
+      code = unexpected(&loggedScreen, e.what());
+      how = std::string("unexpected failure: ") + e.what();
+    } catch (...) {
+      code = unexpected(&loggedScreen, "an exception of unknown type");
+      how = "unexpected failure";
     }
+    logEnd(run, code, how);
   } catch (const std::exception& e) {
     code = unexpected(screen.get(), e.what());
   } catch (...) {
     code = unexpected(screen.get(), "an exception of unknown type");
   }
-  if (screen) screen->exit();
+  if (screen) screen->exit(code);
   return code;
 }

@@ -173,20 +173,24 @@ void cmd_ReNameNoicname(Run& run) {
   bool read = readLines(run.files(), list, lines);
   for (const std::string& line : lines)
     if (vbLen(line) > 10) moved += line + "\r\n";
-  // The list is deleted only once its lines are safely in F.
+  // The list is deleted only once its lines are safely in F. F is written
+  // whole beside itself and renamed over: a full disk leaves it as it was,
+  // never with a torn line that a retry would follow with the lines again.
   const bool nameOk = !F.empty() && F.find_first_of("\\/:*?\"<>|") == std::string::npos;
-  const auto before = run.disk.length(F).value_or(0);
-  bool kept = read && nameOk && !run.disk.isFolder(F) && run.disk.append(F, moved);
-  if (kept) {
-    auto now = run.disk.length(F);
-    kept = now && *now == before + static_cast<int64_t>(moved.size());
-  }
+  std::string held;
+  bool kept = read && nameOk && !run.disk.isFolder(F) &&
+              (!run.disk.exists(F) || run.disk.read(F, held)) &&
+              replaceWhole(run.disk, F, held + moved);
   if (!kept) {
     run.lastStatus = kErrFileAccess;
     showRed(run, b5("無法寫入 ") + F + b5("  保留 ") + list, 10);
     UnloadMe_End(run);
   }
-  killFile(run.files(), list);
+  if (!run.disk.remove(list) && run.disk.exists(list)) {
+    // Moved, but the list stays: moving it again would copy its lines twice.
+    run.lastStatus = kErrFileAccess;
+    showRed(run, b5("已移入 ") + F + b5("  請刪除 ") + list, 10);
+  }
 
   const std::string page = "wpx/htm/noic.htm", runPage = "wpx/runhtmic.php?htmlink=htm/noic.htm";
   const std::string text = b5("<是> 醫療網路:  ") + run.settings.softAppUrl + page + "\r\n" +

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
 #include "app/housekeeping.h"
 #include "frame/run.h"
 #include "tests/support/fakecard.h"
@@ -59,3 +65,46 @@ TEST(Housekeeping, AFileIsOldBeforeMidnightLessItsDaysAndNeverWithoutADate) {
   };
   for (const auto& c : cases) EXPECT_EQ(olderThan(c.modified, now, 30), c.old);
 }
+
+#if !defined(_WIN32)
+// A folder swapped for a link while the housekeeping runs (the screen swaps
+// it when the first deletion is announced): the deletions stay in the folder
+// that was opened and never reach the link's target.
+TEST(Housekeeping, AFolderSwappedForALinkDuringTheRunLeadsNoDeletionElsewhere) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("ic-swap-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24 * 400);
+  for (const char* f : {"ic/samsign/a", "ic/samsign/b", "elsewhere/a", "elsewhere/b"}) {
+    fs::create_directories((dir / f).parent_path());
+    std::ofstream(dir / f) << "x";
+    fs::last_write_time(dir / f, old);
+  }
+  struct Swapping : FakeScreen {
+    fs::path dir;
+    bool swapped = false;
+    void showWaiting(const std::string& t) override {
+      FakeScreen::showWaiting(t);
+      if (swapped || t == "data fresh") return;
+      swapped = true;
+      fs::rename(dir / "ic/samsign", dir / "ic/moved");
+      fs::create_directory_symlink(dir / "elsewhere", dir / "ic/samsign");
+    }
+  } screen;
+  screen.dir = dir;
+  std::unique_ptr<Disk> disk = makeRealDisk();
+  FakeClock clock;
+  clock.today = DateTime{2026, 12, 9, 8, 0, 0};
+  FakeSystem sys{*disk};
+  CardLib card;
+  ::Run run{*disk, clock, sys, screen, card};
+  run.settings.workDir = dir.string() + "/";
+  housekeeping(run);
+  EXPECT_TRUE(screen.swapped);
+  EXPECT_TRUE(fs::exists(dir / "elsewhere/a"));
+  EXPECT_TRUE(fs::exists(dir / "elsewhere/b"));
+  EXPECT_FALSE(fs::exists(dir / "ic/moved/a"));
+  EXPECT_FALSE(fs::exists(dir / "ic/moved/b"));
+  fs::remove_all(dir);
+}
+#endif

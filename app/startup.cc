@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/housekeeping.h"
+#include "app/runlogging.h"
 #include "app/verbs.h"
 #include "frame/files.h"
 #include "frame/progress.h"
@@ -18,11 +19,21 @@ namespace {
 // that ends early (the reader cannot be opened, a call fails) never leaves
 // the previous patient's answer to be read as this one's. A result that
 // cannot even be removed could not be written either: the run says so and
-// ends before the card is touched.
+// ends before the card is touched. A result another run in the same folder
+// removed meanwhile counts as removed, and one it wrote again meanwhile is
+// removed again: only a result that stays is one that cannot be removed.
+bool removeResult(Run& run, const std::string& path) {
+  for (int tries = 0; tries < 5; ++tries) {
+    if (!run.disk.exists(path) || run.disk.remove(path) || !run.disk.exists(path)) return true;
+    if (run.disk.isFolder(path)) return false;
+  }
+  return false;
+}
+
 MAY_END_RUN void removeStaleResults(Run& run, const VerbRow& row) {
   for (const std::string& name : resultFiles(row, run)) {
     const std::string path = run.settings.workDir + name;
-    if (!run.disk.exists(path) || run.disk.remove(path)) continue;
+    if (removeResult(run, path)) continue;
     run.lastStatus = kErrFileAccess;
     showRed(run, b5("無法寫入檔案: ") + path, 3);
     UnloadMe_End(run);
@@ -79,6 +90,7 @@ void Form_Load(Run& run) {
   if (ranIn(run, row, Phase::BeforeSettings)) return;
   run.lastStatus = 0;
   readSettings(run);
+  openRunLog(run);
   if (ranIn(run, row, Phase::Declaration) || ranIn(run, row, Phase::Maintenance)) return;
 
   run.lastStatus = 0;

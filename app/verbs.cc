@@ -10,6 +10,7 @@
 #include "app/zuprn.h"
 #include "card/readf4.h"
 #include "card/report.h"
+#include "declare/logged.h"
 #include "declare/reportsample.h"
 #include "declare/services.h"
 #include "frame/progress.h"
@@ -30,7 +31,7 @@ constexpr const char* kDevelopmentExe = "vexa5";
 // window is closed (or, for the monthly verbs with a stored password, by itself).
 
 std::unique_ptr<DeclareServices> services(Run& run) {
-  return makeDeclareServices(run.sys, run.disk, run.settings.workDir);
+  return logDeclareServices(makeDeclareServices(run.sys, run.disk, run.settings.workDir), run.runLog);
 }
 
 [[noreturn]] MAY_END_RUN void declarationWindow(Run& run) {
@@ -86,6 +87,8 @@ constexpr ResultFile kReadF42 = {"ReadF42.txt", true};
 constexpr ResultFile kReadf4Dump = {"Readf4"};
 constexpr ResultFile kGetSeqN = {"GetSeqN.txt"}, kGetSeqN8 = {"GetSeqN8.txt"}, kGetSeqN9 = {"GetSeqN9.txt"};
 constexpr ResultFile kUploadErr = {"UpLoad.err"};
+// The full report's copy: the previous holder's must not outlive a failed open.
+constexpr ResultFile kListCopy = {"IcDatTmp.txt"};
 
 using enum Match;
 using enum Phase;
@@ -124,7 +127,7 @@ const VerbRow kVerbs[] = {
     {"/csGetDateTime", Contains, Reader, {kReadF4}, cmd_csGetDateTime},
     {"/LastTreatTime", Contains, Reader, {kReadF4}, cmd_LastTreatTime},
     {"/DentalTreat", Contains, Reader, {kReadF4, kReadf4Dump}, dentalTreat},
-    {"/LoadAllData", Contains, Reader, {kReadF4}, cmd_LoadAllData},
+    {"/LoadAllData", Contains, Reader, {kReadF4, kListCopy}, cmd_LoadAllData},
     {"/RegisterPrevent", Contains, Reader, {}, registerPrevent},
     {"/hisGetLastSeqNum", Contains, Reader, {kReadF4}, cmd_hisGetLastSeqNum},
     {"/csUnGet", Contains, Reader, {}, cmd_csUnGet},

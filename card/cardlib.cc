@@ -64,6 +64,18 @@ CardLib CardLib::load(System& sys) {
   return CardLib(t, std::move(lib));
 }
 
+std::string CardLib::path() const { return lib_ ? lib_->path() : std::string(); }
+
+std::vector<std::string> CardLib::missingFunctions() const {
+  std::vector<std::string> names;
+  if (!loaded_) return names;
+#define CSHIS_MISSING(name, params, args) \
+  if (!t_.name) names.push_back(#name);
+  CSHIS_FUNCTIONS(CSHIS_MISSING)
+#undef CSHIS_MISSING
+  return names;
+}
+
 template <class F>
 int16_t CardLib::ready(F f) const {
   if (!loaded_) return kNoLibrary;

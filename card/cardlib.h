@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "card/cshis_abi.h"
 #include "frame/reader.h"
@@ -44,53 +45,60 @@ class CardLib : public ReaderPort {
   // Loads "cshis" through the platform and resolves every function.
   static CardLib load(System& sys);
   bool loaded() const { return loaded_; }
+  // The file the library was loaded from; empty when none or unknown.
+  std::string path() const;
+  // The functions the loaded library lacks.
+  std::vector<std::string> missingFunctions() const;
+
+  // Every call below is virtual so that the run log can wrap the library
+  // (card/cardlog.h) where it is loaded, whoever calls it.
 
   int16_t csOpenCom(int port) override;
   int16_t csCloseCom() override;
-  int16_t csGetDateTime(std::string& buf, int16_t& len);
-  int16_t csUpdateHCContents();
-  int16_t csVerifySAMDC();
-  int16_t csVerifyHCPIN();
-  int16_t csInputHCPIN();
-  int16_t csUnGetSeqNumber(const std::string& visitStamp);
-  int16_t csUploadData(const std::string& fileName, const std::string& fileSize,
+  virtual int16_t csGetDateTime(std::string& buf, int16_t& len);
+  virtual int16_t csUpdateHCContents();
+  virtual int16_t csVerifySAMDC();
+  virtual int16_t csVerifyHCPIN();
+  virtual int16_t csInputHCPIN();
+  virtual int16_t csUnGetSeqNumber(const std::string& visitStamp);
+  virtual int16_t csUploadData(const std::string& fileName, const std::string& fileSize,
                        const std::string& count, std::string& buf, int16_t& len);
-  int16_t hisGetCardStatus(CardType card);
+  virtual int16_t hisGetCardStatus(CardType card);
   // The reads of the shape (buffer, length).
-  int16_t hisGetRegisterBasic(std::string& buf, int16_t& len);
-  int16_t hisGetRegisterPrevent(std::string& buf, int16_t& len);
-  int16_t hisGetRegisterPregnant(std::string& buf, int16_t& len);
-  int16_t hisGetTreatmentNoNeedHPC(std::string& buf, int16_t& len);
-  int16_t hisGetTreatmentNeedHPC(std::string& buf, int16_t& len);
-  int16_t hisGetCumulativeData(std::string& buf, int16_t& len);
-  int16_t hisGetCumulativeFee(std::string& buf, int16_t& len);
-  int16_t hisGetInoculateData(std::string& buf, int16_t& len);
-  int16_t hisGetOrganDonate(std::string& buf, int16_t& len);
-  int16_t hisGetEmergentTel(std::string& buf, int16_t& len);
-  int16_t hisGetLastSeqNum(std::string& buf, int16_t& len);
-  int16_t hisGetSeqNumber(const std::string& category, const std::string& newborn,
+  virtual int16_t hisGetRegisterBasic(std::string& buf, int16_t& len);
+  virtual int16_t hisGetRegisterPrevent(std::string& buf, int16_t& len);
+  virtual int16_t hisGetRegisterPregnant(std::string& buf, int16_t& len);
+  virtual int16_t hisGetTreatmentNoNeedHPC(std::string& buf, int16_t& len);
+  virtual int16_t hisGetTreatmentNeedHPC(std::string& buf, int16_t& len);
+  virtual int16_t hisGetCumulativeData(std::string& buf, int16_t& len);
+  virtual int16_t hisGetCumulativeFee(std::string& buf, int16_t& len);
+  virtual int16_t hisGetInoculateData(std::string& buf, int16_t& len);
+  virtual int16_t hisGetOrganDonate(std::string& buf, int16_t& len);
+  virtual int16_t hisGetEmergentTel(std::string& buf, int16_t& len);
+  virtual int16_t hisGetLastSeqNum(std::string& buf, int16_t& len);
+  virtual int16_t hisGetSeqNumber(const std::string& category, const std::string& newborn,
                           std::string& buf, int16_t& len);
-  int16_t hisGetSeqNumber256(const std::string& category, const std::string& newborn,
+  virtual int16_t hisGetSeqNumber256(const std::string& category, const std::string& newborn,
                              const std::string& makeUp, std::string& buf, int16_t& len);
-  int16_t hisReadPrescription(std::string& outpatient, int16_t& lenOutpatient,
+  virtual int16_t hisReadPrescription(std::string& outpatient, int16_t& lenOutpatient,
                               std::string& longTerm, int16_t& lenLongTerm,
                               std::string& important, int16_t& lenImportant,
                               std::string& allergy, int16_t& lenAllergy);
-  int16_t hisWriteTreatmentCode(std::string& dateTime, std::string& id, std::string& birth,
+  virtual int16_t hisWriteTreatmentCode(std::string& dateTime, std::string& id, std::string& birth,
                                 std::string& data, std::string& docId);
-  int16_t hisWriteTreatmentFee(std::string& dateTime, std::string& id, std::string& birth,
+  virtual int16_t hisWriteTreatmentFee(std::string& dateTime, std::string& id, std::string& birth,
                                std::string& data);
-  int16_t hisWritePrescriptionSign(std::string& dateTime, std::string& id, std::string& birth,
+  virtual int16_t hisWritePrescriptionSign(std::string& dateTime, std::string& id, std::string& birth,
                                    std::string& data, std::string& signature, int16_t& len);
-  int16_t hisWriteAllergicMedicines(std::string& id, std::string& birth, std::string& data,
+  virtual int16_t hisWriteAllergicMedicines(std::string& id, std::string& birth, std::string& data,
                                     std::string& docId);
-  int16_t hisWriteHealthInsurance(std::string& id, std::string& birth, std::string& item,
+  virtual int16_t hisWriteHealthInsurance(std::string& id, std::string& birth, std::string& item,
                                   std::string& itemCode);
-  int16_t hisWriteEmergentTel(std::string& id, std::string& birth, std::string& tel);
-  int16_t hpcGetHPCStatus(int request, int16_t& status);
-  int16_t hpcVerifyHPCPIN();
-  int16_t hpcInputHPCPIN();
-  int16_t hpcUnlockHPC();
+  virtual int16_t hisWriteEmergentTel(std::string& id, std::string& birth, std::string& tel);
+  virtual int16_t hpcGetHPCStatus(int request, int16_t& status);
+  virtual int16_t hpcVerifyHPCPIN();
+  virtual int16_t hpcInputHPCPIN();
+  virtual int16_t hpcUnlockHPC();
 
  private:
   template <class F>

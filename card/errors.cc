@@ -115,6 +115,14 @@ const ErrorText* findError(int16_t code) {
 
 }  // namespace
 
+std::string codeText(int16_t code) {
+  if (code == 0) return "ok";
+  if (code == CardLib::kNoLibrary) return "the card library is not loaded";
+  if (code == CardLib::kNoFunction) return "the card library has no such function";
+  const ErrorText* e = findError(code);
+  return e && *e->text ? b5(e->text) : std::string();
+}
+
 std::string errorMessage(Run& run, int16_t code) {
   if (const ErrorText* e = findError(code)) return b5(e->text);
   return b5("錯誤代碼: ") + std::to_string(code) + getErrorCode(run, code);

@@ -20,6 +20,9 @@ inline constexpr int16_t kErrNoNetwork = 4061;
 MAY_END_RUN void msg4apierr(Run& run, int16_t code, const std::string& label);
 // The message for a code: the built-in table, else "錯誤代碼: " + code + getErrorCode.
 std::string errorMessage(Run& run, int16_t code);
+// The text of a card-library code for the run log and --ic-diagnose: the
+// built-in table's (CP950), the program's own two, "ok" for 0, else empty.
+std::string codeText(int16_t code);
 // The code's text from "ErrorCode.txt" (" " + text), else the bare code.
 std::string getErrorCode(Run& run, long code);
 // The word for a card status.

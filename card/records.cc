@@ -429,6 +429,8 @@ void archiveSaved(Run& run, int32_t code) {
   if (code == 0) return;
   run.lastStatus = code;
   if (code == kErrStoreBusy) showRed(run, b5("健保IC卡紀錄檔 其他工作站使用中, 本次未存檔"), 3);
+  // A read the archive could not take is said: the card was read all the same.
+  else showRed(run, b5("健保IC卡紀錄檔 未能存檔: ") + run.settings.workDir + kCardReads.file, 3);
 }
 
 namespace {
@@ -459,9 +461,7 @@ bool keepReport(Run& run, const std::string& path, const std::string& text) {
       size_t from = all.find("\r\n", all.size() - kHolderTextCut);
       all.erase(0, from == std::string::npos ? all.size() - kHolderTextCut : from + 2);
     }
-    const std::string fresh = path + ".new";
-    if (!run.disk.write(fresh, all) || !run.disk.rename(fresh, path)) {
-      run.disk.remove(fresh);
+    if (!replaceWhole(run.disk, path, all)) {
       run.lastStatus = kErrFileAccess;
       return false;
     }
@@ -481,14 +481,22 @@ void List1DataSave(Run& run) {
   // The holder's earlier reports are kept and the new one follows them; a
   // second save of the same list for the same holder in one run adds nothing.
   const std::string holder = listHolder(run);
-  const std::string path =
-      holder.empty() ? std::string() : run.settings.workDir + "ic\\data\\Z" + holder + "_3";
+  // Without ic\data\ the clinic keeps no such history: nothing to file.
+  const std::string path = holder.empty() || !run.disk.isFolder(run.settings.workDir + "ic\\data")
+                               ? std::string()
+                               : run.settings.workDir + "ic\\data\\Z" + holder + "_3";
   CardMemo& m = memo(run);
   if (m.saved && m.savedPath == path && m.savedText == text) return;
   m.saved = false;
-  const bool copied = run.disk.write(run.settings.workDir + kListCopy, text);
-  if (!copied) run.lastStatus = kErrFileAccess;
-  if (!path.empty() && !keepReport(run, path, text)) return;
+  const bool copied = replaceWhole(run.disk, run.settings.workDir + kListCopy, text);
+  if (!copied) {
+    run.lastStatus = kErrFileAccess;
+    showRed(run, b5("無法寫入檔案: ") + run.settings.workDir + kListCopy, 3);
+  }
+  if (!path.empty() && !keepReport(run, path, text)) {
+    showRed(run, b5("無法寫入檔案: ") + path, 3);
+    return;
+  }
   m.saved = copied;
   m.savedPath = path;
   m.savedText = std::move(text);

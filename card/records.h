@@ -23,12 +23,12 @@ MAY_END_RUN std::string Data6Times(Run& run);
 // Opens the page when the setting ic2net2 allows; 1 when it did.
 int16_t HttpicExecute(Run& run, const std::string& url);
 // A save into the card-record archive answered `code`: lastStatus takes it,
-// and a store another run held too long is said in red (nothing was saved).
+// and a failure is said in red (the card was read or written all the same).
 MAY_END_RUN void archiveSaved(Run& run, int32_t code);
 // Adds a text to the log list, one line per CR LF piece.
 void lst1additm(Run& run, const std::string& text);
 // Prints the log list into IcDatTmp.txt and keeps a copy under ic\data\.
-void List1DataSave(Run& run);
+MAY_END_RUN void List1DataSave(Run& run);
 
 // The cache OffsCode: 30-byte records, the code in the first 10 bytes and the
 // short name in the other 20.

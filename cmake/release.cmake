@@ -18,7 +18,7 @@ endif()
 # The documents, by their place in the source tree; the zip keeps the places
 # so that the README's links between them hold.
 set(documents README.md docs/release.md docs/windows.md docs/upload.md docs/report.md
-    docs/archive.md)
+    docs/archive.md docs/diagnostics.md)
 
 set(name ic-${VERSION}-win32)
 set(stage ${OUT}/${name})

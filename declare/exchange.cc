@@ -86,12 +86,22 @@ void Command11_Click(ReportSample& rs) {
   closeWaiting(run);
   run.screen.waitCursor(false);
   const std::string text = outcome(rs, code);
-  if (code == 0) {
-    const std::string line = vbTrim(localId) + " " + vbTrim(nhiId) + " " + dateTimeText(now) +
-                             " " + file + "\r\n";
-    if (!run.disk.append(wpath(rs, kSavecode), line)) run.lastStatus = kErrFileAccess;
+  if (code != 0) {
+    box(rs, b5("傳送"), text.empty() ? b5("上傳 完成") : text);
+    return;
   }
-  box(rs, b5("傳送"), text.empty() ? b5("上傳 完成") : text);
+  // The identifiers are always shown: when savecode.txt cannot take them the
+  // operator is their only record.
+  const std::string ids = b5("本機序號: ") + bufferText(localId) + "\r" + b5("健保序號: ") + bufferText(nhiId);
+  if (run.disk.append(wpath(rs, kSavecode), savecodeLine(bufferText(localId), bufferText(nhiId), now, file) + "\r\n")) {
+    box(rs, b5("傳送"), (text.empty() ? b5("上傳 完成") : text) + "\r" + ids);
+    return;
+  }
+  run.lastStatus = kErrFileAccess;
+  const std::string lost = b5("序號未能記入 ") + kSavecode + b5(", 請抄下: ") + bufferText(localId) + " " + bufferText(nhiId);
+  showRed(run, lost, 10);
+  box(rs, b5("傳送"), (text.empty() ? b5("上傳 完成") : text) + "\r" + ids + "\r" + lost, Buttons::Ok,
+      Icon::Critical);
 }
 
 void Command12_Click(ReportSample& rs) {
@@ -119,14 +129,21 @@ void Command13_Click(ReportSample& rs) {
   Run& run = rs.run;
   int port = 0;
   if (!ready(rs, port)) return;
-  std::vector<std::string> ids;
-  readLines(run.files(), wpath(rs, kNhiId), ids);
-  if (ids.size() < 2 || vbTrim(ids[0]).empty() || vbTrim(ids[1]).empty()) {
+  std::string idText;
+  if (!run.disk.read(wpath(rs, kNhiId), idText) || splitLines(idText).size() < 2 ||
+      vbTrim(splitLines(idText)[0]).empty() || vbTrim(splitLines(idText)[1]).empty()) {
     box(rs, b5("下載檢測結果"), b5("請先 申請檢測 (無 NHI_ID)"));
     return;
   }
+  // The local identifier names the download under backup\: anything but
+  // letters and digits is refused before the service is asked.
+  const auto ids = nhiIdentifiers(idText);
+  if (!ids) {
+    box(rs, b5("下載檢測結果"), b5("NHI_ID 序號有誤, 請重新 申請檢測"), Buttons::Ok, Icon::Critical);
+    return;
+  }
   ensureFolder(rs, kBackup);
-  const std::string localId = vbTrim(ids[0]), nhiId = vbTrim(ids[1]);
+  const std::string localId = ids->first, nhiId = ids->second;
   const std::string target = wpath(rs, kBackup) + localId + ".zip";
   showWaiting(run, b5("下載檢測結果"));
   run.screen.waitCursor(true);

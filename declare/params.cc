@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "frame/files.h"
 #include "frame/vbtext.h"
 #include "platform/cp950.h"
 
@@ -96,4 +97,37 @@ std::string receiptOf(const std::string& line) {
   std::string t = vbTrim(line);
   size_t blank = t.find(' ');
   return blank == std::string::npos ? t : t.substr(0, blank);
+}
+
+std::string bufferText(const std::string& buffer) {
+  size_t end = buffer.find('\0');
+  return vbTrim(buffer.substr(0, end));
+}
+
+namespace {
+
+bool lettersAndDigits(const std::string& t, size_t width) {
+  if (t.empty() || t.size() > width) return false;
+  for (char c : t)
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) return false;
+  return true;
+}
+
+}  // namespace
+
+bool wellFormedReceipt(const std::string& receipt) { return lettersAndDigits(receipt, kReceiptWidth); }
+
+bool wellFormedIdentifier(const std::string& id) { return lettersAndDigits(id, kIdentifierWidth); }
+
+std::optional<std::pair<std::string, std::string>> nhiIdentifiers(const std::string& text) {
+  const std::vector<std::string> lines = splitLines(text);
+  if (lines.size() < 2) return std::nullopt;
+  std::string local = vbTrim(lines[0]), nhi = vbTrim(lines[1]);
+  if (!wellFormedIdentifier(local) || !wellFormedIdentifier(nhi)) return std::nullopt;
+  return std::make_pair(local, nhi);
+}
+
+std::string savecodeLine(const std::string& localId, const std::string& nhiId, const DateTime& t,
+                         const std::string& file) {
+  return vbTrim(localId) + " " + vbTrim(nhiId) + " " + dateTimeText(t) + " " + file;
 }

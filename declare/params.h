@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -81,3 +82,21 @@ std::string receiptLine(const std::string& receipt, const DateTime& t,
                         const std::string& feeMonth, const std::string& file);
 // The receipt number of a uprecv.txt line: its first word.
 std::string receiptOf(const std::string& line);
+
+// The receipt and identifier buffers' widths.
+inline constexpr size_t kReceiptWidth = 15;
+inline constexpr size_t kIdentifierWidth = 14;
+// The buffer's text without the blanks and NULs that fill it.
+std::string bufferText(const std::string& buffer);
+// A receipt number as the service gives it and as PEA_fa_del takes it back:
+// 1 to 15 ASCII letters and digits, nothing else.
+bool wellFormedReceipt(const std::string& receipt);
+// An identifier of the file exchange: 1 to 14 ASCII letters and digits, so it
+// can name nothing but itself (it becomes a file name under backup\).
+bool wellFormedIdentifier(const std::string& id);
+// The local and the insurer's identifier of NHI_ID (its first two lines,
+// trimmed), when both are well formed.
+std::optional<std::pair<std::string, std::string>> nhiIdentifiers(const std::string& text);
+// One line of savecode.txt: local identifier, insurer identifier, time, file.
+std::string savecodeLine(const std::string& localId, const std::string& nhiId, const DateTime& t,
+                         const std::string& file);

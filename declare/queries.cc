@@ -54,24 +54,33 @@ MAY_END_RUN bool download(ReportSample& rs, const std::string& title, std::strin
 }
 
 // uprecv.txt without the line of that receipt, the line kept in uprecv.del.
+// Read, changed and written back under the working folder's lock, so an
+// upload another workstation records meanwhile is never written over.
 void dropReceipt(ReportSample& rs, const std::string& number) {
   Run& run = rs.run;
-  std::vector<std::string> lines;
-  if (!readLines(run.files(), wpath(rs, kUprecv), lines)) return;
-  std::string kept, dropped;
-  bool once = false;
-  for (const std::string& l : lines) {
-    if (!once && receiptOf(l) == number) {
-      dropped = l + "\r\n";
-      once = true;
-    } else if (!vbTrim(l).empty()) {
-      kept += l + "\r\n";
+  {
+    const std::unique_ptr<DiskLock> lock = lockReceipts(rs);
+    if (!lock) return;
+    std::vector<std::string> lines;
+    if (!readLines(run.files(), wpath(rs, kUprecv), lines)) return;
+    std::string kept, dropped;
+    bool once = false;
+    for (const std::string& l : lines) {
+      if (!once && receiptOf(l) == number) {
+        dropped = l + "\r\n";
+        once = true;
+      } else if (!vbTrim(l).empty()) {
+        kept += l + "\r\n";
+      }
+    }
+    if (!once) return;
+    // The receipt is kept first: a receipt number must never be lost.
+    if (!run.disk.append(wpath(rs, kUprecvDel), dropped) ||
+        !replaceWhole(run.disk, wpath(rs, kUprecv), kept)) {
+      run.lastStatus = kErrFileAccess;
+      showRed(run, b5("無法寫入檔案: ") + wpath(rs, kUprecv), 3);
     }
   }
-  if (!once) return;
-  // The receipt is kept first: a receipt number must never be lost.
-  if (!run.disk.append(wpath(rs, kUprecvDel), dropped) || !run.disk.write(wpath(rs, kUprecv), kept))
-    run.lastStatus = kErrFileAccess;
   loadReceipts(rs);
 }
 
@@ -129,6 +138,11 @@ void Delete_Click(ReportSample& rs) {
   Run& run = rs.run;
   const std::string number = receiptOf(textOf(rs.form, "Label1"));
   if (number.empty() || rs.listHolds != ListHolds::Receipts || !PassWrd(rs)) return;
+  // A line that does not start with a receipt number sends nothing.
+  if (!wellFormedReceipt(number)) {
+    box(rs, b5("刪除"), b5("序號有誤: ") + number, Buttons::Ok, Icon::Critical);
+    return;
+  }
   if (box(rs, b5("刪除"), b5("刪除 已傳送資料序號: ") + number, Buttons::YesNo, Icon::Question,
           Answer::No) != Answer::Yes)
     return;

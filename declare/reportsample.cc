@@ -109,6 +109,25 @@ void loadReceipts(ReportSample& rs) {
   fillList(rs, items, ListHolds::Receipts);
 }
 
+std::unique_ptr<DiskLock> lockReceipts(ReportSample& rs) {
+  Run& run = rs.run;
+  const std::string ic = wpath(rs, "ic");
+  if (!run.disk.isFolder(ic)) run.disk.makeFolder(ic);
+  std::unique_ptr<DiskLock> lock = run.disk.lock(wpath(rs, kWorkFolderLock), kWorkFolderLockWaitMs);
+  if (!lock) {
+    run.lastStatus = kErrFileAccess;
+    showRed(run, std::string(kUprecv) + b5(" 其他工作站使用中"), 3);
+  }
+  return lock;
+}
+
+bool recordReceipt(ReportSample& rs, const std::string& line) {
+  const std::unique_ptr<DiskLock> lock = lockReceipts(rs);
+  if (lock && rs.run.disk.append(wpath(rs, kUprecv), line)) return true;
+  rs.run.lastStatus = kErrFileAccess;
+  return false;
+}
+
 Answer box(ReportSample& rs, const std::string& caption, const std::string& text, Buttons buttons,
            Icon icon, Answer def) {
   return rs.run.screen.msgBox(caption, text, buttons, icon, def);
@@ -130,16 +149,23 @@ std::string wpath(ReportSample& rs, const std::string& name) {
 bool special(ReportSample& rs) { return rs.run.settings.officeCode == kSpecialCode; }
 
 bool writeParams(ReportSample& rs, const std::vector<std::string>& lines) {
-  if (rs.run.disk.write(wpath(rs, kUpfee), paramFileText(lines))) return true;
+  if (replaceWhole(rs.run.disk, wpath(rs, kUpfee), paramFileText(lines))) return true;
   rs.run.lastStatus = kErrFileAccess;
   return false;
 }
 
 void convertAnswer(ReportSample& rs, const std::string& name) {
+  Run& run = rs.run;
   std::string data;
-  if (!rs.run.disk.read(wpath(rs, name), data)) return;
-  if (rs.run.disk.write(wpath(rs, kFiletemp), toCrLf(data)))
-    copyFile(rs.run.files(), wpath(rs, kFiletemp), wpath(rs, name));
+  if (!run.disk.read(wpath(rs, name), data)) return;
+  const std::string converted = toCrLf(data);
+  // filetemp.tmp is the converted copy the clinic has always found; the
+  // answer itself is replaced whole, never cut short where the disk filled.
+  if (run.disk.write(wpath(rs, kFiletemp), converted) &&
+      run.disk.replaceWithCopy(wpath(rs, kFiletemp), wpath(rs, name)))
+    return;
+  run.lastStatus = kErrFileAccess;
+  showRed(run, b5("無法寫入檔案: ") + wpath(rs, name), 3);
 }
 
 void showAnswer(ReportSample& rs, const std::string& name) {

@@ -12,6 +12,7 @@
 
 #include "frame/endsrun.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 
 struct Run;
 struct DeclareServices;
+struct DiskLock;
 
 // What List1 holds: the receipt log (Delete works on it) or the service's
 // list of downloadable files (Command7 works on it).
@@ -88,6 +90,12 @@ void enableCtl(ReportSample& rs, const std::string& control, bool enabled);
 void fillList(ReportSample& rs, const std::vector<std::string>& items, ListHolds holds);
 // Fills List1 from uprecv.txt.
 void loadReceipts(ReportSample& rs);
+// The working folder's lock, which every change of uprecv.txt and uprecv.del
+// holds (another workstation's change waits for it); null, after a red
+// message, when another run held it too long.
+MAY_END_RUN std::unique_ptr<DiskLock> lockReceipts(ReportSample& rs);
+// Appends the line to uprecv.txt under the lock; false when it is not there.
+MAY_END_RUN bool recordReceipt(ReportSample& rs, const std::string& line);
 Answer box(ReportSample& rs, const std::string& caption, const std::string& text,
            Buttons buttons = Buttons::Ok, Icon icon = Icon::None, Answer def = Answer::Ok);
 // time2delay: waits the seconds, letting window events run.
@@ -99,7 +107,7 @@ bool special(ReportSample& rs);
 // upfee.txt written anew.
 bool writeParams(ReportSample& rs, const std::vector<std::string>& lines);
 // savefile.txt converted to CR LF line ends through filetemp.tmp.
-void convertAnswer(ReportSample& rs, const std::string& name);
+MAY_END_RUN void convertAnswer(ReportSample& rs, const std::string& name);
 // Opens the answer for the operator (edit.exe when the working folder has it).
 void showAnswer(ReportSample& rs, const std::string& name);
 // The portal page where a newer PEAT1511B01.dll is fetched.

@@ -59,12 +59,30 @@ MAY_END_RUN void send(ReportSample& rs, const Sending& s) {
     box(rs, b5("申報傳送"), s.failed + (written ? rs.svc.PEA_get_errmsg() : b5("無法寫入 ") + kUpfee));
     return;
   }
-  const std::string line = receiptLine(receipt, run.clock.now(), rs.feeMonth, s.file) + "\r\n";
-  if (!run.disk.append(wpath(rs, kUprecv), line)) run.lastStatus = kErrFileAccess;
+  // An answer without a receipt number is no upload: nothing is recorded
+  // that a later deletion would send back as a number.
+  const std::string number = bufferText(receipt);
+  if (!wellFormedReceipt(number)) {
+    closeWaiting(run);
+    run.screen.waitCursor(false);
+    box(rs, b5("申報傳送"),
+        s.failed + b5("收件序號有誤 (") + std::to_string(status) + ") [" + vbTrim(receipt) + "]");
+    return;
+  }
+  const bool recorded =
+      recordReceipt(rs, receiptLine(number, run.clock.now(), rs.feeMonth, s.file) + "\r\n");
   loadReceipts(rs);
   closeWaiting(run);
   run.screen.waitCursor(false);
-  box(rs, b5("申報傳送"), s.done);
+  // The number is always shown: when uprecv.txt could not take it, the
+  // operator is the only record of an upload the service has accepted.
+  std::string text = s.done + "\r" + b5("收件序號: ") + number;
+  if (!recorded) {
+    const std::string lost = b5("收件序號 ") + number + b5(" 未能記入 ") + kUprecv + b5(", 請抄下此序號");
+    showRed(run, lost, 10);
+    text += "\r" + lost;
+  }
+  box(rs, b5("申報傳送"), text, Buttons::Ok, recorded ? Icon::None : Icon::Critical);
 }
 
 }  // namespace

@@ -3,11 +3,9 @@
 #include "frame/progress.h"
 #include "frame/run.h"
 #include "platform/cp950.h"
+#include "platform/platform.h"
 
 namespace {
-
-// The temporary file a result is written to before it replaces the old one.
-constexpr const char* kTemporarySuffix = ".ic-new";
 
 // The folder part of a path, for telling a missing folder from another failure.
 std::string folderOf(const std::string& path) {
@@ -25,9 +23,7 @@ int32_t writeFailure(Files run, const std::string& path) {
 bool exists(Files run, const std::string& path) { return run.disk.exists(path); }
 
 bool writeTextFile(Files run, const std::string& path, const std::string& text) {
-  const std::string temporary = path + kTemporarySuffix;
-  if (run.disk.write(temporary, text + "\r\n") && run.disk.rename(temporary, path)) return true;
-  run.disk.remove(temporary);
+  if (replaceWhole(run.disk, path, text + "\r\n")) return true;
   run.status = writeFailure(run, path);
   return false;
 }
@@ -114,4 +110,13 @@ std::string firstField(const std::string& line) {
   std::string f = line.substr(i, comma == std::string::npos ? std::string::npos : comma - i);
   while (!f.empty() && (f.back() == ' ' || f.back() == '\t')) f.pop_back();
   return f;
+}
+
+bool replaceWhole(Disk& disk, const std::string& path, const std::string& data) {
+  // The temporary name is this process's own: two runs writing the same
+  // file at once never rename each other's bytes.
+  const std::string temporary = temporaryBeside(path);
+  if (disk.write(temporary, data) && disk.rename(temporary, path)) return true;
+  disk.remove(temporary);
+  return false;
 }

@@ -30,6 +30,15 @@ bool exists(Files files, const std::string& path);
 // reader never finds half a file. A failure leaves the old file and sets the
 // status.
 bool writeTextFile(Files files, const std::string& path, const std::string& text);
+// Creates or replaces the file with exactly `data`, written whole to this
+// process's temporary file beside it and renamed over it: the old file or the
+// new one, never half of either. False (the old file kept) when it failed.
+bool replaceWhole(Disk& disk, const std::string& path, const std::string& data);
+// The working folder's lock, held for every read-modify-write of a file that
+// other runs (on this or another workstation) change too; others wait for it
+// as long as the archive's savers do.
+inline constexpr const char* kWorkFolderLock = "ic\\ic.lock";
+inline constexpr int kWorkFolderLockWaitMs = 10000;
 // `length` bytes at 1-based byte `start` of the file, blank-filled where the
 // file gives nothing; all blanks when the file is missing or start is outside it.
 std::string readBlock(Files files, const std::string& path, int32_t start, int16_t length);

@@ -8,6 +8,7 @@
 
 #include "platform/cp950.h"
 #include "frame/run.h"
+#include "frame/runlog.h"
 
 namespace {
 
@@ -25,7 +26,10 @@ MAY_END_RUN void waitingTick(Run& run) {
   ++run.win.ticks;
   run.win.waitingColour = run.win.waitingColour == Colour::Red ? Colour::Blue : Colour::Red;
   run.screen.setWaitingColour(run.win.waitingColour);
-  if (run.win.ticks > kWatchdogTicks) waitingCloseButton(run);
+  if (run.win.ticks > kWatchdogTicks) {
+    if (run.runLog) run.runLog->ending("watchdog (the waiting window's 300 seconds)");
+    waitingCloseButton(run);
+  }
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "frame/reader.h"
 
 class CardLib;
+class RunLog;
 
 // The settings of the run (orvosys.ini, c:\orvo.ini, marker files).
 struct RunSettings {
@@ -73,6 +74,7 @@ struct Run {
   // What the card procedures keep for the rest of the run (institution names
   // looked up, the report kept); theirs alone, the frame only holds it.
   std::shared_ptr<void> cardMemo;
+  RunLog* runLog = nullptr;        // the run log (frame/runlog.h); none in tests
   FrameWindows win;
 
   Files files() { return {disk, lastStatus}; }

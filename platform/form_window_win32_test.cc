@@ -147,7 +147,7 @@ TEST(FormWindow, PlaysTheOperatorScriptOnTheRealControls) {
   EXPECT_EQ(screen->formNext(f).kind, Kind::Click);
   EXPECT_EQ(screen->formNext(f).kind, Kind::Close);
   screen->formClose(f);
-  screen->exit();
+  screen->exit(0);
 }
 
 TEST(FormWindow, ARefusedScriptClosesTheWindowAtOnce) {
@@ -160,7 +160,7 @@ TEST(FormWindow, ARefusedScriptClosesTheWindowAtOnce) {
   ASSERT_NE(FindWindowW(L"ic.operated", nullptr), nullptr);
   EXPECT_EQ(screen->formNext(f).kind, Kind::Close);
   screen->formClose(f);
-  screen->exit();
+  screen->exit(0);
 }
 
 // The application title is a top-level window's title, where the clinic

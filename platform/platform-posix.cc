@@ -2,7 +2,10 @@
 // the C library, profile strings through the emulation of profile.h, and the
 // card-control library through dlopen. Fixed Windows paths ("c:\orvo.ini") map
 // under $IC_DRIVE_ROOT (default ~/.ic/drives): X:\a\b is $IC_DRIVE_ROOT/x/a/b.
+#include <dirent.h>
 #include <dlfcn.h>
+#include <link.h>
+#include <sys/statvfs.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <spawn.h>
@@ -14,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -116,8 +120,105 @@ class PosixLock : public DiskLock {
   int fd_;
 };
 
+// A folder held by its descriptor: every step is relative to it and never
+// follows a link, so swapping a path for a link during the run changes nothing.
+class PosixFolder : public OpenFolder {
+ public:
+  explicit PosixFolder(int fd) : fd_(fd) {}
+  ~PosixFolder() override { ::close(fd_); }
+  std::vector<std::string> list(const std::string& pattern) override {
+    std::vector<std::string> names;
+    const int dup = ::dup(fd_);
+    if (dup < 0) return names;
+    DIR* d = ::fdopendir(dup);
+    if (!d) {
+      ::close(dup);
+      return names;
+    }
+    ::rewinddir(d);
+    while (const dirent* e = ::readdir(d)) {
+      struct stat st {};
+      if (::fstatat(fd_, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
+      std::string name = cp950::fromUtf8(e->d_name);
+      if (matchesPattern(name, pattern)) names.push_back(name);
+    }
+    ::closedir(d);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  std::optional<int64_t> length(const std::string& name) override {
+    struct stat st {};
+    if (!plain(name, st)) return std::nullopt;
+    return static_cast<int64_t>(st.st_size);
+  }
+  std::optional<DateTime> modified(const std::string& name) override {
+    struct stat st {};
+    if (!plain(name, st)) return std::nullopt;
+    return fromTimeT(st.st_mtime);
+  }
+  bool remove(const std::string& name) override {
+    struct stat st {};
+    return plain(name, st) && ::unlinkat(fd_, cp950::toUtf8(name).c_str(), 0) == 0;
+  }
+
+ private:
+  bool plain(const std::string& name, struct stat& st) {
+    const std::string n = cp950::toUtf8(name);
+    if (n.empty() || n.find('/') != std::string::npos) return false;
+    return ::fstatat(fd_, n.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
+  }
+  int fd_;
+};
+
+// O_APPEND: each write lands at the end in one step, whoever else appends.
+class PosixAppend : public AppendFile {
+ public:
+  PosixAppend(int fd, int64_t size) : fd_(fd), size_(size) {}
+  ~PosixAppend() override { ::close(fd_); }
+  bool write(const std::string& data) override {
+    const ssize_t n = ::write(fd_, data.data(), data.size());
+    return n == static_cast<ssize_t>(data.size());
+  }
+  int64_t size() override { return size_; }
+
+ private:
+  int fd_;
+  int64_t size_;
+};
+
 class PosixDisk : public Disk {
  public:
+  std::unique_ptr<OpenFolder> openFolder(const std::string& base,
+                                         const std::vector<std::string>& parts) override {
+    int fd = ::open(native(base).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (const std::string& part : parts) {
+      if (fd < 0) return nullptr;
+      const std::string n = cp950::toUtf8(part);
+      const int next = n.find('/') == std::string::npos
+                           ? ::openat(fd, n.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)
+                           : -1;
+      ::close(fd);
+      fd = next;
+    }
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixFolder>(fd);
+}
+
+  std::unique_ptr<AppendFile> openAppend(const std::string& path, const std::string& header) override {
+    const fs::path p = native(path);
+    int fd = ::open(p.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const bool created = fd >= 0;
+    if (!created) fd = ::open(p.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd);
+      return nullptr;
+    }
+    auto f = std::make_unique<PosixAppend>(fd, static_cast<int64_t>(st.st_size));
+    if (created && !header.empty()) f->write(header);
+    return f;
+  }
   std::unique_ptr<DiskLock> lock(const std::string& path, int waitMs) override {
     std::error_code ec;
     const fs::path p = native(path);
@@ -222,8 +323,7 @@ class PosixDisk : public Disk {
     fs::path src = native(from), dst = native(to);
     if (!fs::is_regular_file(src, ec) || fs::is_directory(dst, ec) || readOnlyFile(dst))
       return false;
-    fs::path tmp = dst;
-    tmp += ".ic-new";
+    fs::path tmp = native(temporaryBeside(to));
     if (!fs::copy_file(src, tmp, fs::copy_options::overwrite_existing, ec) || ec ||
         !keepTime(src, tmp)) {
       fs::remove(tmp, ec);
@@ -290,6 +390,12 @@ class PosixClock : public Clock {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
   }
   void sleepMs(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+  DateTime nowPrecise(int& millisecond) override {
+    struct timespec ts {};
+    ::clock_gettime(CLOCK_REALTIME, &ts);
+    millisecond = static_cast<int>(ts.tv_nsec / 1000000);
+    return fromTimeT(ts.tv_sec);
+  }
 };
 
 class PosixLibrary : public Library {
@@ -297,6 +403,13 @@ class PosixLibrary : public Library {
   explicit PosixLibrary(void* h) : handle_(h) {}
   ~PosixLibrary() override { dlclose(handle_); }
   void* function(const char* name) override { return dlsym(handle_, name); }
+  std::string path() override {
+    struct link_map* map = nullptr;
+    if (dlinfo(handle_, RTLD_DI_LINKMAP, &map) != 0 || !map || !map->l_name) return {};
+    std::error_code ec;
+    fs::path p = fs::absolute(map->l_name, ec);
+    return cp950::fromUtf8(ec ? std::string(map->l_name) : p.string());
+  }
 
  private:
   void* handle_;
@@ -338,17 +451,57 @@ class PosixSystem : public System {
   }
   bool writeProfileString(const std::string& section, const std::string& key,
                           const std::string& value, const std::string& file) override {
+    // Read, changed and written whole beside the old file, then renamed over
+    // it, holding a lock on its folder: a full disk leaves the old file, and
+    // two runs writing keys at once never drop each other's.
     std::string path = profilePath(file), content;
-    disk_.read(path, content);
-    return disk_.write(path, writeProfile(content, section, key, value));
+    const fs::path folder = native(path).parent_path();
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = false;
+    for (int i = 0; i < 500 && !ok; ++i) {
+      ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+      if (!ok) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (ok) {
+      ok = !readOnlyFile(native(path)) && (!disk_.exists(path) || disk_.read(path, content));
+      const std::string temporary = temporaryBeside(path);
+      ok = ok && disk_.write(temporary, writeProfile(content, section, key, value)) &&
+           disk_.rename(temporary, path);
+      if (!ok) disk_.remove(temporary);
+    }
+    ::close(fd);
+    return ok;
   }
   std::unique_ptr<Library> loadLibrary(const std::string& baseName) override {
     std::string file = "lib" + baseName + ".so";
     void* h = dlopen((exeFolder_ / file).c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!h) h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!h) return nullptr;
+    std::string besideWhy;
+    if (!h) {
+      const char* e = dlerror();
+      besideWhy = e ? e : "";
+      h = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    }
+    if (!h) {
+      // The copy beside the program explains more than the search's miss.
+      const char* e = dlerror();
+      std::string why = besideWhy.find("No such file") == std::string::npos ? besideWhy
+                                                                             : std::string(e ? e : "");
+      if (why.find("No such file") != std::string::npos)
+        loadError_ = "not found (" + file + ")";
+      else if (why.find("wrong ELF class") != std::string::npos ||
+               why.find("invalid ELF header") != std::string::npos ||
+               why.find("file too short") != std::string::npos)
+        loadError_ = "not a library of this program's kind: " + why;
+      else
+        loadError_ = why;
+      loadError_ = cp950::fromUtf8(loadError_);
+      return nullptr;
+    }
     return std::make_unique<PosixLibrary>(h);
   }
+  std::string lastLoadError() override { return loadError_; }
+  int64_t processId() override { return static_cast<int64_t>(::getpid()); }
   std::unique_ptr<Library> loadLibraryFile(const std::string& path) override {
     void* h = dlopen(native(path).c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!h) return nullptr;
@@ -397,7 +550,7 @@ class PosixSystem : public System {
     if (file.find_first_of("\\/:") == std::string::npos) return "c:\\windows\\" + file;
     return file;
   }
-  std::string commandLine_, exeBase_, exePath_;
+  std::string commandLine_, exeBase_, exePath_, loadError_;
   fs::path exeFolder_;
   PosixDisk disk_;
 };
@@ -406,12 +559,47 @@ class PosixSystem : public System {
 
 std::string libraryFileName(const std::string& baseName) { return "lib" + baseName + ".so"; }
 
+std::string resolvedPath(const std::string& path) {
+  std::error_code ec;
+  const fs::path r = fs::weakly_canonical(fs::absolute(native(path), ec), ec);
+  return ec ? path : cp950::fromUtf8(r.string());
+}
+
+std::string temporaryBeside(const std::string& path) {
+  return path + "." + std::to_string(::getpid()) + ".ic-new";
+}
+
 std::string hostPath(const std::string& path) { return native(path).string(); }
 
 std::unique_ptr<Disk> makeRealDisk() { return std::make_unique<PosixDisk>(); }
 std::unique_ptr<Clock> makeRealClock() { return std::make_unique<PosixClock>(); }
 std::unique_ptr<System> makeRealSystem(int argc, char** argv) {
   return std::make_unique<PosixSystem>(argc, argv);
+}
+
+std::string systemErrorText() {
+  const int e = errno;
+  if (e == 0) return {};
+  return cp950::fromUtf8(std::string(std::strerror(e)) + " (errno " + std::to_string(e) + ")");
+}
+
+void clearSystemError() { errno = 0; }
+
+std::optional<int64_t> freeDiskSpace(const std::string& folder) {
+  struct statvfs v {};
+  if (::statvfs(native(folder).c_str(), &v) != 0) return std::nullopt;
+  return static_cast<int64_t>(v.f_bavail) * static_cast<int64_t>(v.f_frsize);
+}
+
+std::string fileVersion(const std::string&) { return {}; }
+
+bool writeRedirectedStdout(const std::string& text) {
+  struct stat st {};
+  if (::isatty(1) || ::fstat(1, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode) ||
+                                               S_ISSOCK(st.st_mode)))
+    return false;
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  return std::fflush(stdout) == 0;
 }
 
 void tellVersion(const std::string& version) {

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "platform/cp950-win32.h"
 #include "platform/cp950.h"
@@ -41,6 +42,12 @@ DWORD attributes(const std::string& path) {
 }
 
 bool isDir(DWORD a) { return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY); }
+
+// A refusal that lasts only while another process holds the file.
+bool momentary(DWORD error) {
+  return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+         error == ERROR_LOCK_VIOLATION;
+}
 
 // Opens a plain file on disk; a folder, a device or a pipe is refused so that
 // nothing can block on it.
@@ -105,8 +112,109 @@ class WinLock : public DiskLock {
   HANDLE h_;
 };
 
+// A folder held open, with every folder between it and the base, without
+// letting anyone delete or rename them meanwhile (no FILE_SHARE_DELETE): its
+// path keeps naming this folder for as long as it is held. A name is
+// re-checked for a reparse point before it is deleted.
+class WinFolder : public OpenFolder {
+ public:
+  WinFolder(Disk& disk, std::string path, std::vector<HANDLE> held)
+      : disk_(disk), path_(std::move(path)), held_(std::move(held)) {}
+  ~WinFolder() override {
+    for (HANDLE h : held_) CloseHandle(h);
+  }
+  std::vector<std::string> list(const std::string& pattern) override {
+    std::vector<std::string> out;
+    for (const std::string& n : disk_.list(path_, pattern))
+      if (plain(n)) out.push_back(n);
+    return out;
+  }
+  std::optional<int64_t> length(const std::string& name) override {
+    if (!plain(name)) return std::nullopt;
+    return disk_.length(at(name));
+  }
+  std::optional<DateTime> modified(const std::string& name) override {
+    if (!plain(name)) return std::nullopt;
+    return disk_.modified(at(name));
+  }
+  bool remove(const std::string& name) override {
+    return plain(name) && DeleteFileW(wide(at(name)).c_str()) != 0;
+  }
+
+ private:
+  std::string at(const std::string& name) const { return path_ + "\\" + name; }
+  bool plain(const std::string& name) const {
+    if (name.empty() || name.find_first_of("\\/:") != std::string::npos) return false;
+    const DWORD a = attributes(at(name));
+    return a != INVALID_FILE_ATTRIBUTES && !(a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+  }
+  Disk& disk_;
+  std::string path_;
+  std::vector<HANDLE> held_;
+};
+
+// FILE_APPEND_DATA alone: every WriteFile lands at the end in one step.
+class WinAppend : public AppendFile {
+ public:
+  WinAppend(HANDLE h, int64_t size) : h_(h), size_(size) {}
+  ~WinAppend() override { CloseHandle(h_); }
+  bool write(const std::string& data) override {
+    DWORD n = 0;
+    return WriteFile(h_, data.data(), static_cast<DWORD>(data.size()), &n, nullptr) &&
+           n == data.size();
+  }
+  int64_t size() override { return size_; }
+
+ private:
+  HANDLE h_;
+  int64_t size_;
+};
+
 class WinDisk : public Disk {
  public:
+  std::unique_ptr<OpenFolder> openFolder(const std::string& base,
+                                         const std::vector<std::string>& parts) override {
+    std::string path = base;
+    while (!path.empty() && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+    std::vector<HANDLE> held;
+    auto release = [&] {
+      for (HANDLE h : held) CloseHandle(h);
+      return nullptr;
+    };
+    for (const std::string& part : parts) {
+      if (part.empty() || part.find_first_of("\\/:") != std::string::npos) return release();
+      path += "\\" + part;
+      HANDLE h = CreateFileW(wide(path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+      if (h == INVALID_HANDLE_VALUE) return release();
+      held.push_back(h);
+      BY_HANDLE_FILE_INFORMATION info;
+      if (!GetFileInformationByHandle(h, &info) ||
+          !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+          (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return release();
+    }
+    if (!isDir(attributes(path))) return release();
+    return std::make_unique<WinFolder>(*this, path, std::move(held));
+}
+
+  std::unique_ptr<AppendFile> openAppend(const std::string& path, const std::string& header) override {
+    if (path.empty() || isDir(attributes(path))) return nullptr;
+    HANDLE h = CreateFileW(wide(path).c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
+    LARGE_INTEGER size{};
+    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileSizeEx(h, &size)) {
+      CloseHandle(h);
+      return nullptr;
+    }
+    auto f = std::make_unique<WinAppend>(h, static_cast<int64_t>(size.QuadPart));
+    if (created && !header.empty()) f->write(header);
+    return f;
+  }
   std::unique_ptr<DiskLock> lock(const std::string& path, int waitMs) override {
     HANDLE h = openFile(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
     if (h == INVALID_HANDLE_VALUE) return nullptr;
@@ -187,7 +295,7 @@ class WinDisk : public Disk {
     DWORD a = attributes(from), t = attributes(to);
     if (a == INVALID_FILE_ATTRIBUTES || isDir(a) || to.empty()) return false;
     if (t != INVALID_FILE_ATTRIBUTES && (isDir(t) || (t & FILE_ATTRIBUTE_READONLY))) return false;
-    std::wstring tmp = wide(to) + L".ic-new";
+    std::wstring tmp = wide(temporaryBeside(to));
     if (!CopyFileW(wide(from).c_str(), tmp.c_str(), FALSE)) {
       DeleteFileW(tmp.c_str());
       return false;
@@ -210,15 +318,27 @@ class WinDisk : public Disk {
              !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && name != "." && name != "..";
     });
   }
+  // Another run in the same folder may hold the file a moment (reading it,
+  // or deleting it: a file being deleted refuses a new one of its name), so
+  // a refusal of that kind is tried again for up to a quarter of a second.
   bool rename(const std::string& from, const std::string& to) override {
     if (from.empty() || to.empty()) return false;
-    return MoveFileExW(wide(from).c_str(), wide(to).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+    for (int tries = 0;; ++tries) {
+      if (MoveFileExW(wide(from).c_str(), wide(to).c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+        return true;
+      if (!momentary(GetLastError()) || tries >= 12) return false;
+      Sleep(20);
+    }
   }
   bool remove(const std::string& path) override {
-    DWORD a = attributes(path);
-    if (a == INVALID_FILE_ATTRIBUTES || isDir(a)) return false;
-    return DeleteFileW(wide(path).c_str()) != 0;
+    for (int tries = 0;; ++tries) {
+      DWORD a = attributes(path);
+      if (a == INVALID_FILE_ATTRIBUTES || isDir(a)) return false;
+      if (DeleteFileW(wide(path).c_str())) return true;
+      if (!momentary(GetLastError()) || (a & FILE_ATTRIBUTE_READONLY) || tries >= 12) return false;
+      Sleep(20);
+    }
   }
   bool makeFolder(const std::string& path) override {
     if (isFolder(path)) return true;
@@ -267,6 +387,12 @@ class WinClock : public Clock {
     return c.QuadPart / f.QuadPart * 1000 + c.QuadPart % f.QuadPart * 1000 / f.QuadPart;
   }
   void sleepMs(int ms) override { Sleep(ms > 0 ? static_cast<DWORD>(ms) : 0); }
+  DateTime nowPrecise(int& millisecond) override {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    millisecond = st.wMilliseconds;
+    return fromSystemTime(st);
+  }
 };
 
 class WinLibrary : public Library {
@@ -279,6 +405,13 @@ class WinLibrary : public Library {
     static_assert(sizeof p == sizeof f);
     std::memcpy(&p, &f, sizeof p);
     return p;
+  }
+  std::string path() override {
+    std::wstring w(1024, L'\0');
+    DWORD n = GetModuleFileNameW(h_, w.data(), static_cast<DWORD>(w.size()));
+    if (n == 0 || n >= w.size()) return {};
+    w.resize(n);
+    return cp950::fromWide(w);
   }
 
  private:
@@ -424,10 +557,16 @@ class WinSystem : public System {
     // its dependencies must not stop the run with a system dialog.
     UINT old = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     HMODULE h = LoadLibraryW(wide(baseName + ".dll").c_str());
+    const DWORD err = h ? 0 : GetLastError();
     SetErrorMode(old);
-    if (!h) return nullptr;
+    if (!h) {
+      loadError_ = loadErrorText(baseName + ".dll", err);
+      return nullptr;
+    }
     return std::make_unique<WinLibrary>(h);
   }
+  std::string lastLoadError() override { return loadError_; }
+  int64_t processId() override { return static_cast<int64_t>(GetCurrentProcessId()); }
   std::unique_ptr<Library> loadLibraryFile(const std::string& path) override {
     // Its own dependencies are looked for beside it, not beside the program.
     UINT old = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
@@ -498,18 +637,118 @@ class WinSystem : public System {
   }
 
  private:
-  std::string commandLine_, exeBase_, exePath_;
+  // LoadLibrary's failure as the technician reads it: the two usual ones by
+  // name, any other with the system's own text.
+  static std::string loadErrorText(const std::string& file, DWORD err) {
+    const std::string code = " (" + std::to_string(err) + ")";
+    if (err == ERROR_MOD_NOT_FOUND) return "not found: " + file + code;
+    if (err == ERROR_BAD_EXE_FORMAT)
+      return "not a library of this program's kind (32-bit Windows): " + file + code;
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, err, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring w = text ? text : L"";
+    if (text) LocalFree(text);
+    while (!w.empty() && (w.back() == L'\r' || w.back() == L'\n' || w.back() == L' ')) w.pop_back();
+    return file + ": " + cp950::fromWide(w) + code;
+  }
+  std::string commandLine_, exeBase_, exePath_, loadError_;
 };
 
 }  // namespace
 
 std::string libraryFileName(const std::string& baseName) { return baseName + ".dll"; }
 
+std::string resolvedPath(const std::string& path) {
+  const std::wstring w = wide(path);
+  std::wstring full(MAX_PATH, L'\0');
+  DWORD n = GetFullPathNameW(w.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (n >= full.size()) {
+    full.assign(n + 1, L'\0');
+    n = GetFullPathNameW(w.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  }
+  if (n == 0 || n >= full.size()) return path;
+  full.resize(n);
+  // A folder that exists is named by its final path (junctions and links followed).
+  HANDLE h = CreateFileW(full.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    std::wstring fin(32768, L'\0');
+    const DWORD m = GetFinalPathNameByHandleW(h, fin.data(), static_cast<DWORD>(fin.size()),
+                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    CloseHandle(h);
+    if (m > 0 && m < fin.size()) {
+      fin.resize(m);
+      if (fin.rfind(L"\\\\?\\UNC\\", 0) == 0) fin = L"\\\\" + fin.substr(8);
+      else if (fin.rfind(L"\\\\?\\", 0) == 0) fin = fin.substr(4);
+      full = fin;
+    }
+  }
+  return cp950::fromWide(full);
+}
+
+std::string temporaryBeside(const std::string& path) {
+  return path + "." + std::to_string(GetCurrentProcessId()) + ".ic-new";
+}
+
 std::string hostPath(const std::string& path) { return ansiPath(path); }
 
 std::unique_ptr<Disk> makeRealDisk() { return std::make_unique<WinDisk>(); }
 std::unique_ptr<Clock> makeRealClock() { return std::make_unique<WinClock>(); }
 std::unique_ptr<System> makeRealSystem(int, char**) { return std::make_unique<WinSystem>(); }
+
+std::string systemErrorText() {
+  const DWORD err = GetLastError();
+  if (err == 0) return {};
+  wchar_t* text = nullptr;
+  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                 nullptr, err, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring w = text ? text : L"";
+  if (text) LocalFree(text);
+  while (!w.empty() && (w.back() == L'\r' || w.back() == L'\n' || w.back() == L' ')) w.pop_back();
+  return cp950::fromWide(w) + " (" + std::to_string(err) + ")";
+}
+
+void clearSystemError() {
+  SetLastError(0);
+  errno = 0;
+}
+
+std::optional<int64_t> freeDiskSpace(const std::string& folder) {
+  ULARGE_INTEGER avail{};
+  if (!GetDiskFreeSpaceExW(wide(folder).c_str(), &avail, nullptr, nullptr)) return std::nullopt;
+  return static_cast<int64_t>(avail.QuadPart);
+}
+
+std::string fileVersion(const std::string& path) {
+  const std::wstring w = wide(path);
+  DWORD ignored = 0;
+  const DWORD n = GetFileVersionInfoSizeW(w.c_str(), &ignored);
+  if (n == 0) return {};
+  std::vector<char> block(n);
+  if (!GetFileVersionInfoW(w.c_str(), 0, n, block.data())) return {};
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT len = 0;
+  if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &len) || !info ||
+      len < sizeof *info)
+    return {};
+  return std::to_string(HIWORD(info->dwFileVersionMS)) + "." +
+         std::to_string(LOWORD(info->dwFileVersionMS)) + "." +
+         std::to_string(HIWORD(info->dwFileVersionLS)) + "." +
+         std::to_string(LOWORD(info->dwFileVersionLS));
+}
+
+bool writeRedirectedStdout(const std::string& text) {
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (out == nullptr || out == INVALID_HANDLE_VALUE) return false;
+  const DWORD type = GetFileType(out);
+  if (type != FILE_TYPE_DISK && type != FILE_TYPE_PIPE) return false;
+  DWORD written = 0;
+  return WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+         written == text.size();
+}
 
 void tellVersion(const std::string& version) {
   // A window program has a usable standard output only when its starter gave

@@ -31,6 +31,27 @@ struct DiskLock {
   virtual ~DiskLock() = default;
 };
 
+// A folder held open by the program (see Disk::openFolder). Names are plain
+// file names in it; a name that is a link is never followed.
+struct OpenFolder {
+  virtual ~OpenFolder() = default;
+  // The plain files (not links, not folders) that match the file-list pattern.
+  virtual std::vector<std::string> list(const std::string& pattern) = 0;
+  virtual std::optional<int64_t> length(const std::string& name) = 0;
+  virtual std::optional<DateTime> modified(const std::string& name) = 0;
+  // Deletes the plain file of that name in this folder.
+  virtual bool remove(const std::string& name) = 0;
+};
+
+// A file opened for appending whole lines: each write() lands at the end in
+// one operation, so the lines of two processes sharing the file never mix.
+struct AppendFile {
+  virtual ~AppendFile() = default;
+  virtual bool write(const std::string& data) = 0;
+  // Its size when opened; -1 when unknown.
+  virtual int64_t size() = 0;
+};
+
 struct Disk {
   virtual ~Disk() = default;
   // True for an existing file or folder; never fails.
@@ -59,6 +80,12 @@ struct Disk {
   }
   // A symbolic link, junction or other reparse point: never followed to delete.
   virtual bool isLink(const std::string&) { return false; }
+  // The folder base\parts[0]\parts[1]..., opened once: what is listed and
+  // deleted through it stays in that folder even when a path to it is swapped
+  // for a link meanwhile. Null when one of `parts` is a link (the base may be
+  // one) or the folder cannot be opened.
+  virtual std::unique_ptr<OpenFolder> openFolder(const std::string& base,
+                                                 const std::vector<std::string>& parts);
   // Names of the folders in `folder`, without links, "." and "..".
   virtual std::vector<std::string> folders(const std::string&) { return {}; }
   // Replaces `to` by `from` in one step where the platform can (temporary files).
@@ -72,11 +99,20 @@ struct Disk {
   // folder must exist), waiting up to `waitMs` for another run to let go.
   // Null when it could not be had in time or the file cannot be opened.
   virtual std::unique_ptr<DiskLock> lock(const std::string& path, int waitMs) = 0;
+  // Opens the file for appending (created when missing; its folder must
+  // exist), writing `header` first when this call created it. Others may read,
+  // append to and delete it while it is open. Null when it cannot be opened.
+  virtual std::unique_ptr<AppendFile> openAppend(const std::string& path, const std::string& header);
 };
 
 struct Clock {
   virtual ~Clock() = default;
   virtual DateTime now() = 0;
+  // now() and the millisecond within its second, read together (the run log).
+  virtual DateTime nowPrecise(int& millisecond) {
+    millisecond = 0;
+    return now();
+  }
   // Milliseconds of a steady clock: waits measured with it end on time even
   // across midnight.
   virtual int64_t steadyMs() = 0;
@@ -87,7 +123,10 @@ struct Clock {
 struct Library {
   virtual ~Library() = default;
   virtual void* function(const char* name) = 0;
+  // The file it was loaded from (program's form), empty when unknown.
+  virtual std::string path() { return {}; }
 };
+
 
 // What mapping a network drive gave.
 struct NetDriveResult {
@@ -114,8 +153,14 @@ struct System {
   virtual bool writeProfileString(const std::string& section, const std::string& key,
                                   const std::string& value, const std::string& file) = 0;
   // Loads the card-control library ("cshis"): beside the executable first,
-  // then the platform's usual search. Null when it cannot be loaded.
+  // then the platform's usual search. Null when it cannot be loaded; then
+  // lastLoadError() tells why.
   virtual std::unique_ptr<Library> loadLibrary(const std::string& baseName) = 0;
+  // Why the last load failed, as the technician reads it (CP950): "not found",
+  // "not a library of this program's kind (32-bit Windows)", or the system's text.
+  virtual std::string lastLoadError() { return {}; }
+  // The process id, for telling the lines of two runs apart.
+  virtual int64_t processId() { return 0; }
   // Loads the library at exactly that path (program's form, e.g. workDir +
   // libraryFileName("nhi_eiiapi")) and nowhere else. Null when it cannot be loaded.
   virtual std::unique_ptr<Library> loadLibraryFile(const std::string& path) { return nullptr; }
@@ -144,8 +189,34 @@ std::string libraryFileName(const std::string& baseName);
 // page cannot hold the name). For code that hands paths to other libraries.
 std::string hostPath(const std::string& path);
 
+// The temporary file beside `path` that this process writes before renaming
+// it over `path`: "<path>.<process id>.ic-new", so that two runs writing the
+// same file at once never share one.
+std::string temporaryBeside(const std::string& path);
+
+// The path made absolute with "." and ".." parts and (where the platform can)
+// links resolved, in the program's form, for telling whether one folder lies
+// inside another; the path as given when it cannot be resolved.
+std::string resolvedPath(const std::string& path);
+// The system's text for the failure of the last file operation of this
+// thread (CP950), with its code; empty when it gives none.
+std::string systemErrorText();
+// Forgets the last failure, so that the next failure's text is its own.
+void clearSystemError();
+// Free bytes for the caller on the disk of the folder; none when unknown.
+std::optional<int64_t> freeDiskSpace(const std::string& folder);
+// The file's version resource ("1.2.3.4") where it has one (Windows), else empty.
+std::string fileVersion(const std::string& path);
+// Writes the text to standard output when that is a file or a pipe; false
+// when it is a terminal, a console or missing (nothing is written then).
+bool writeRedirectedStdout(const std::string& text);
+
 // The real ones of the platform this program was built for.
 std::unique_ptr<Disk> makeRealDisk();
+// The test mode's full disk (docs/automation.md): the disk `real` whose
+// `failAt`-th write and every one after it fail as on a full disk, each
+// leaving the first half of its bytes behind, as a full disk does.
+std::unique_ptr<Disk> makeFullDisk(std::unique_ptr<Disk> real, long failAt);
 std::unique_ptr<Clock> makeRealClock();
 std::unique_ptr<System> makeRealSystem(int argc, char** argv);
 

@@ -39,7 +39,7 @@ class ConsoleScreen : public Screen {
   }
   std::vector<UiEvent> pump() override { return {}; }
   bool windowOpen(const std::string&) override { return false; }
-  void exit() override {}
+  void exit(int) override {}
 
   // Nobody operates a window here: its caption and the labels are written out
   // so that whoever watches reads what the window says; it then closes.

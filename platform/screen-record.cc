@@ -77,7 +77,8 @@ std::string seconds(double s) {
 
 class RecordScreen : public Screen {
  public:
-  RecordScreen(const std::string& logPath, const std::string& answers, OperatorScript script)
+  RecordScreen(const std::string& logPath, const std::string& answers, OperatorScript script,
+               const std::optional<std::string>& commandLine)
       : path_(logPath), script_(std::move(script)) {
     std::string a;
     for (size_t i = 0; i <= answers.size(); ++i) {
@@ -95,6 +96,7 @@ class RecordScreen : public Screen {
     // logged. A name the C library cannot open goes through the disk.
     log_ = std::fopen(hostPath(logPath).c_str(), "ab");
     if (log_) std::setvbuf(log_, nullptr, _IONBF, 0);
+    if (commandLine) event({"start", escape(*commandLine)});
   }
   ~RecordScreen() override {
     if (log_) std::fclose(log_);
@@ -141,7 +143,7 @@ class RecordScreen : public Screen {
   }
   void listAddLines(std::span<const std::string> lines) override {
     // Each line's event as listAdd logs it, all in one write: a run that dies
-    // keeps the batch whole or not at all, never half a line.
+    // keeps what it logged as with one write an event.
     std::string l;
     size_t size = 0;
     for (const std::string& line : lines) size += line.size() + 6;
@@ -163,7 +165,7 @@ class RecordScreen : public Screen {
   std::vector<UiEvent> pump() override { return {}; }
   // The operator closes a shown window at once.
   bool windowOpen(const std::string&) override { return false; }
-  void exit() override { event({"exit"}); }
+  void exit(int code) override { event({"exit", std::to_string(code)}); }
 
   void formChanged(const Form& form, const Control* c, FormChange what) override {
     if (what == FormChange::Caption) {
@@ -243,6 +245,7 @@ class RecordScreen : public Screen {
 }  // namespace
 
 std::unique_ptr<Screen> makeRecordScreen(System&, const std::string& logPath,
-                                         const std::string& answers, OperatorScript script) {
-  return std::make_unique<RecordScreen>(logPath, answers, std::move(script));
+                                         const std::string& answers, OperatorScript script,
+                                         const std::optional<std::string>& commandLine) {
+  return std::make_unique<RecordScreen>(logPath, answers, std::move(script), commandLine);
 }

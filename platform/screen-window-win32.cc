@@ -214,7 +214,7 @@ class WindowScreen : public Screen {
     if (window == "vexahca") return message_.hwnd && IsWindowVisible(message_.hwnd);
     return window == "vexa5" && main_.hwnd && !mainClosed_ && IsWindowVisible(main_.hwnd);
   }
-  void exit() override {
+  void exit(int) override {
     forms_.clear();
     destroyAll();
     pump();

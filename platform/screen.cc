@@ -16,7 +16,8 @@ std::unique_ptr<Screen> makeScreen(System& sys, const std::string& startFolder) 
       if (!log.empty() && log.back() != '/' && log.back() != '\\') log += '/';
       log += "ui.log";
     }
-    return makeRecordScreen(sys, log, sys.env("IC_UI_ANSWERS").value_or(""), operatorScript());
+    return makeRecordScreen(sys, log, sys.env("IC_UI_ANSWERS").value_or(""), operatorScript(),
+                            sys.commandLine());
   }
   if (ui == "console") return makeConsoleScreen(sys);
 #if defined(_WIN32)

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -75,8 +76,8 @@ struct Screen {
   virtual std::vector<UiEvent> pump() = 0;
   // A window shown with show() that the run now waits on: true while it is open.
   virtual bool windowOpen(const std::string& window) = 0;
-  // The last thing of every run.
-  virtual void exit() = 0;
+  // The last thing of every run, with the code the process exits with.
+  virtual void exit(int code) = 0;
 
   // Operated windows (platform/form.h). The defaults suit a backend with
   // nobody at it: the form is announced with show() and closes at once.
@@ -101,8 +102,10 @@ struct Screen {
 // record and window backends play the operator script IC_UI_OPERATOR names.
 std::unique_ptr<Screen> makeScreen(System& sys, const std::string& startFolder);
 
+// `commandLine`, when given, is written first as the event `start`.
 std::unique_ptr<Screen> makeRecordScreen(System& sys, const std::string& logPath,
                                          const std::string& answers,
-                                         OperatorScript script = {});
+                                         OperatorScript script = {},
+                                         const std::optional<std::string>& commandLine = {});
 std::unique_ptr<Screen> makeConsoleScreen(System& sys);
 std::unique_ptr<Screen> makeWindowScreen(System& sys, OperatorScript script = {});

@@ -148,6 +148,10 @@ bool unzipAll(const std::string& archive, const std::string& folder, std::string
     }
     names.emplace_back(name);
   }
+  if (const std::string link = linkOnTheWay(folder, names); !link.empty()) {
+    why = b5("解壓縮目的地含連結 ") + link;
+    return false;
+  }
   fs::create_directories(dest, ec);
   if (!fs::is_directory(dest, ec)) {
     why = b5("無法建立資料夾 ") + folder;
@@ -166,4 +170,17 @@ bool unzipAll(const std::string& archive, const std::string& folder, std::string
     }
   }
   return true;
+}
+
+std::string unzipVersion() {
+  for (const char* name : {"libzip.so.5", "libzip.so.4", "libzip.so"}) {
+    void* h = dlopen(name, RTLD_NOW | RTLD_LOCAL);
+    if (!h) continue;
+    using Version = const char* (*)();
+    auto v = reinterpret_cast<Version>(dlsym(h, "zip_libzip_version"));
+    std::string text = std::string(name) + (v ? std::string(": libzip ") + v() : std::string());
+    dlclose(h);
+    return text;
+  }
+  return {};
 }

@@ -142,6 +142,10 @@ bool unpack(void* call, const std::string& archive, const std::string& folder, s
       return false;
     }
   }
+  if (const std::string link = linkOnTheWay(folder, names); !link.empty()) {
+    why = b5("解壓縮目的地含連結 ") + link;
+    return false;
+  }
   if (!makeFolders(cp950::toWide(folder))) {
     why = b5("無法建立資料夾 ") + folder;
     return false;
@@ -190,4 +194,21 @@ bool unzipAllWith(const std::string& library, const std::string& archive,
 
 bool unzipAll(const std::string& archive, const std::string& folder, std::string& why) {
   return unzipAllWith("unzip32.dll", archive, folder, why);
+}
+
+std::string unzipVersion() {
+  LoadedLibrary lib;
+  lib.module = LoadLibraryA("unzip32.dll");
+  if (!lib.module) return {};
+  auto version = reinterpret_cast<UzpVersion2Function*>(
+      reinterpret_cast<void*>(GetProcAddress(lib.module, "UzpVersion2")));
+  if (!version) return "unzip32.dll: no UzpVersion2";
+  UzpVer2 v{};
+  v.structlen = sizeof v;
+  if (version(&v) != 0) return "unzip32.dll: an interface this program does not know";
+  auto text = [](const UzVersionType& t) {
+    return std::to_string(t.major) + "." + std::to_string(t.minor) + "." + std::to_string(t.patchlevel);
+  };
+  return "unzip32.dll: UnZip " + text(v.unzip) + ", DLL " + text(v.windll) + ", API " +
+         text(v.dllapimin);
 }

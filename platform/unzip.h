@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Extracts every file of `archive` into `folder` (both the program's
 // Windows-form CP950 paths, as Disk takes them; the folder is created when
@@ -18,6 +19,14 @@ bool unzipAll(const std::string& archive, const std::string& folder, std::string
 // ("/x", "\x", "\\server\x"), no drive or stream (":" anywhere), and no
 // ".." part; "/" and "\" both separate parts.
 bool safeEntryName(std::string_view name);
+
+// The first of the folder itself and the paths its entries would be written
+// to (and the folders on the way) that is already a link, or empty: the
+// unpacking never writes through a link, which could lead anywhere.
+std::string linkOnTheWay(const std::string& folder, const std::vector<std::string>& names);
+// The unzip library's name and the version of its interface, as support reads
+// it ("unzip32.dll: UnZip 6.0.0, DLL 6.0.0, API 5.5.2"); empty when it is missing.
+std::string unzipVersion();
 
 #if defined(_WIN32)
 // unzipAll through the unzip library of that name (tests name a missing one).

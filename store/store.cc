@@ -424,7 +424,7 @@ int32_t save1500file(Disk& disk, const std::string& workDir, const std::string& 
 int32_t save3000file(Disk& disk, const std::string& workDir, const std::string& key,
                      const std::string& text) {
   Place p{disk, workDir, {}};
-  return save(p, kTreatments, key, text) == Put::Busy ? kErrStoreBusy : 0;
+  return failureCode(save(p, kTreatments, key, text));
 }
 
 int32_t migrateArchive(Disk& disk, const std::string& workDir, const StoreProgress& progress) {

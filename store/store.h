@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "frame/files.h"
+
 struct Disk;
 
 // Both stores: fixed-length records of key and text, no header; entry k of
@@ -21,7 +23,7 @@ inline constexpr int32_t kArchiveMaxRecords = 32767;
 inline constexpr int kIndexBlock = 6000;
 // Every change of the stores, and the upload archive and register beside
 // them, is made holding this file's lock (other runs wait up to 10 seconds).
-inline constexpr const char* kArchiveLock = "ic\\ic.lock";
+inline constexpr const char* kArchiveLock = kWorkFolderLock;
 // The code of a save that could not have the lock: nothing was written.
 inline constexpr int32_t kErrStoreBusy = 70;
 
@@ -55,9 +57,9 @@ int32_t indexSearch(Disk& disk, const std::string& indexPath, const std::string&
 // runtime's code of a failure, 0 when stored or when there is no store.
 int32_t save1500file(Disk& disk, const std::string& workDir, const std::string& key,
                      const std::string& text);
-// Appends treatment text for a holder (keeping the newest 2990 bytes). Other
-// failures are no concern of the caller's; kErrStoreBusy when another run
-// held the store too long and nothing was written.
+// Appends treatment text for a holder (keeping the newest 2990 bytes); the
+// runtime's code of a failure (kErrStoreBusy when another run held the store
+// too long), 0 when stored or when there is no store.
 int32_t save3000file(Disk& disk, const std::string& workDir, const std::string& key,
                      const std::string& text);
 

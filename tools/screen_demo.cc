@@ -144,6 +144,6 @@ int main(int argc, char** argv) {
     }
     clock->sleepMs(stage == "waiting" ? 500 : 50);
   }
-  screen->exit();
+  screen->exit(0);
   return 0;
 }

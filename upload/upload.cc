@@ -279,14 +279,18 @@ void cmd_UpLoadData(Run& run) {
   if (!archived) report += "\r\n" + b5(kNotArchived);
   writeResult(run, run.settings.workDir + kUploadErr, report);
   ensureFolder(run, kSignFolder);
-  copyFile(run.files(), run.settings.workDir + kUploadErr, run.settings.workDir + kReceiptCopyPrefix + receiptCopyName(buf));
+  const std::string copy = run.settings.workDir + kReceiptCopyPrefix + receiptCopyName(buf);
+  if (!copyFile(run.files(), run.settings.workDir + kUploadErr, copy))
+    showRed(run, b5("無法寫入檔案: ") + copy, 3);
 
   // The register: one line.
   {
     const auto lock = run.disk.lock(run.settings.workDir + kArchiveLock, kUploadLockWaitMs);
     if (!lock || !appendRecords(run, run.settings.workDir + kUploadRegister, reg::kLineSize,
-                                registerLine(buf, count, xmlSize)))
+                                registerLine(buf, count, xmlSize))) {
       run.lastStatus = kErrFileAccess;
+      showRed(run, b5("上傳登錄 未能存檔: ") + run.settings.workDir + kUploadRegister, 3);
+    }
   }
   if (!archived) showRed(run, b5(kNotArchived), 10);
 

@@ -1,10 +1,13 @@
 #include "visit/samsign.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "card/dates.h"
 #include "frame/files.h"
 #include "frame/progress.h"
+#include "frame/vbtext.h"
+#include "platform/cp950.h"
 #include "visit/regrecord.h"
 #include "card/cardlib.h"
 #include "frame/run.h"
@@ -20,9 +23,29 @@ void makeFolders(Run& run) {
   }
 }
 
-void writeAt(Run& run, const std::string& path, int64_t offset, const std::string& data) {
+// Lays `data` at byte `offset` of the file's bytes (a gap filled with zeros,
+// as a write past the end leaves it) and writes the file whole beside it,
+// renamed over it: a full disk leaves the old file as it was, never shorter.
+// A failure is told in red with what was not filed.
+bool layWhole(Run& run, const std::string& path, int64_t offset, const std::string& data,
+              const std::string& lost) {
   makeFolders(run);
-  if (!run.disk.writeAt(path, offset, data)) run.lastStatus = kErrFileAccess;
+  std::string bytes;
+  if (!run.disk.exists(path) || run.disk.read(path, bytes)) {
+    if (bytes.size() < static_cast<size_t>(offset)) bytes.resize(static_cast<size_t>(offset), '\0');
+    bytes.replace(static_cast<size_t>(offset), data.size(), data);
+    if (replaceWhole(run.disk, path, bytes)) return true;
+  }
+  run.lastStatus = kErrFileAccess;
+  showRed(run, lost + path, 3);
+  return false;
+}
+
+bool plainName(const std::string& id) {
+  if (id.empty()) return false;
+  for (char c : id)
+    if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+  return true;
 }
 
 }  // namespace
@@ -43,26 +66,57 @@ std::string samsignPath(Run& run, const std::string& time) {
   return run.settings.workDir + "ic\\samsign\\" + name;
 }
 
-void writeLongBlock(Run& run, const std::string& path, const std::string& signature) {
-  using namespace samsign;
-  makeFolders(run);
-  writeResult(run, path,
-                bcut(signature, 1, regrecord::kLongSignatureWidth) + kLongTag +
-                    std::string(kLongPadWidth, ' '));
+std::string holderSignPath(const std::string& visitPath, const std::string& id) {
+  const std::string holder = vbTrim(id.substr(0, std::min(id.find('\0'), id.size())));
+  if (visitPath.empty() || !plainName(holder)) return std::string();
+  return visitPath + "-" + holder;
 }
 
-void writeShortBlock(Run& run, const std::string& path, const std::string& signature) {
+std::string registrationSignPath(Run& run, const std::string& time, const std::string& id) {
+  const std::string path = samsignPath(run, time);
+  if (path.empty() || !run.disk.exists(path)) return path;
+  // Another holder registered in the same second: that file stays as it is.
+  const std::string own = holderSignPath(path, id);
+  if (own.empty()) showRed(run, b5("就醫簽章 未能存檔: ") + path, 3);
+  return own;
+}
+
+bool writeLongBlock(Run& run, const std::string& path, const std::string& signature) {
+  using namespace samsign;
+  const std::string block = bcut(signature, 1, regrecord::kLongSignatureWidth) + kLongTag +
+                            std::string(kLongPadWidth, ' ') + "\r\n";
+  makeFolders(run);
+  if (replaceWhole(run.disk, path, block)) return true;
+  run.lastStatus = kErrFileAccess;
+  showRed(run, b5("就醫簽章 未能存檔: ") + path, 3);
+  return false;
+}
+
+bool writeShortBlock(Run& run, const std::string& path, const std::string& signature) {
   std::string bytes = signature;
   bytes.resize(regrecord::kShortSignatureWidth, '\0');
-  writeAt(run, path, 0, bytes);
+  return layWhole(run, path, 0, bytes, b5("就醫簽章 未能存檔: "));
 }
 
-void filePrescription(Run& run, const std::string& path, int index, const std::string& record) {
+bool filePrescription(Run& run, const std::string& path, int index, const std::string& record) {
   using namespace samsign;
-  const int64_t size = run.disk.length(path).value_or(0);
+  makeFolders(run);
+  std::string bytes;
+  if (run.disk.exists(path) && !run.disk.read(path, bytes)) {
+    run.lastStatus = kErrFileAccess;
+    showRed(run, b5("處方簽章 未能存檔: ") + path, 3);
+    return false;
+  }
+  const int64_t size = static_cast<int64_t>(bytes.size());
   if (size < kBlockSize) {
     const int blanks = size > kShortFillerFrom ? kShortFillerBlanks : kLongFillerBlanks;
-    writeAt(run, path, size, std::string(static_cast<size_t>(blanks), ' ') + "\r\n");
+    bytes += std::string(static_cast<size_t>(blanks), ' ') + "\r\n";
   }
-  writeAt(run, path, kBlockSize + int64_t{kRecordSize} * index, record);
+  const size_t at = static_cast<size_t>(kBlockSize + int64_t{kRecordSize} * index);
+  if (bytes.size() < at) bytes.resize(at, '\0');
+  bytes.replace(at, record.size(), record);
+  if (replaceWhole(run.disk, path, bytes)) return true;
+  run.lastStatus = kErrFileAccess;
+  showRed(run, b5("處方簽章 未能存檔: ") + path, 3);
+  return false;
 }

@@ -133,13 +133,13 @@ void hisWriteTreatment(Run& run, const std::string& record) {
   log += std::to_string(count) + kCrLf;
   if (count > 0) {
     int16_t signatureLength = kSignatureLength;
+    // A visit time shared with another holder's visit never writes into that
+    // holder's file: this holder's signatures go to its own file beside it
+    // (where its registration went when the visit's file was taken).
     std::string path = samsignPath(run, timeF.substr(0, kTimeChars));
-    // A visit time shared with another holder's visit never replaces that
-    // holder's signatures.
-    if (!path.empty() && signedFor(run, path, idF) == Signed::Other) {
-      path.clear();
-      run.lastStatus = kErrFileAccess;
-    }
+    const std::string own = holderSignPath(path, id);
+    if (!own.empty() && run.disk.exists(own)) path = own;
+    else if (!path.empty() && signedFor(run, path, idF) == Signed::Other) path = own;
     for (size_t i = 0; i < prescriptions.size(); ++i) {
       std::string prescriptionF = fixedField(prescriptions[i], kPrescriptionField);
       // Fresh for every line: a failed write must not file the previous line's signature.
@@ -154,6 +154,7 @@ void hisWriteTreatment(Run& run, const std::string& record) {
       if (code != 0) continue;
       if (path.empty()) {
         run.lastStatus = kErrFileAccess;
+        showRed(run, b5("處方簽章 未能存檔: ") + samsignPath(run, timeF.substr(0, kTimeChars)), 3);
         continue;
       }
       filePrescription(run, path, static_cast<int>(i),
@@ -169,8 +170,13 @@ void hisWriteTreatment(Run& run, const std::string& record) {
   // Without a registration record the log still belongs to the holder written to.
   std::string key = bcut(record, kIdPos, kIdWidth);
   if (blank(key)) key = bcut(id, 1, kIdWidth);
-  if (save3000file(run.disk, run.settings.workDir, key, log) == kErrStoreBusy)
-    archiveSaved(run, kErrStoreBusy);
+  // The card holds what was written; a log the archive could not take is told.
+  const int32_t saved = save3000file(run.disk, run.settings.workDir, key, log);
+  if (saved == kErrStoreBusy) archiveSaved(run, saved);
+  else if (saved != 0) {
+    run.lastStatus = saved;
+    showRed(run, b5("診療紀錄 未能存檔: ") + run.settings.workDir + kTreatments.file, 3);
+  }
 }
 
 void cmd_hisWriteTreatmentCode(Run& run) {

@@ -112,14 +112,18 @@ TEST_F(TreatmentTest, SignatureLengthTravelsByReferenceAndEachLineGetsItsOwnSign
 }
 
 // A visit time that names another holder's signature file (a GetSeqN.txt left
-// from another patient, or the same second) never overwrites it.
+// from another patient, or the same second) never writes into it: this
+// holder's signatures go to its own file beside it, and go on going there.
 TEST_F(TreatmentTest, AnotherHoldersSignaturesAreNeverReplaced) {
   treat(lines({kTime, "B987654321", "0750312", "", "", "", "1", "a"}));
   const std::string other = f.disk.files[kPath];
   ASSERT_EQ(other.size(), 500u);
-  treat(lines({kTime, "A123456789", "0750312", "", "", "", "1", "a"}));
+  treat(lines({kTime, "A123456789", "0750312", "", "", "", "2", "a", "b"}));
   EXPECT_EQ(f.disk.files[kPath], other);
-  EXPECT_NE(f.run.lastStatus, 0);
+  const std::string own = f.disk.files[kPath + "-A123456789"];
+  ASSERT_EQ(own.size(), 700u);
+  EXPECT_EQ(own.substr(300 + 14, 10), "A123456789");
+  EXPECT_EQ(own.substr(500 + 14, 10), "A123456789");
 
   // GetSeqN.txt of another holder gives no fallback time.
   f.disk.files["w:\\GetSeqN.txt"] = kRecord.substr(0, 40) + "1151209100000" + "0009\r\n";

@@ -67,7 +67,8 @@ struct Reply {
   std::string buffer;  // the registration buffer as GetSeqN9.txt shows it
 };
 
-MAY_END_RUN Reply longForm(Run& run, const std::string& category, const std::string& newborn) {
+MAY_END_RUN Reply longForm(Run& run, const std::string& category, const std::string& newborn,
+               const std::string& id) {
   const std::string makeUp = has(run.C, "New2562") ? "2" : "1";
   Reply r;
   // Blank first: the library writes only what it answers, and a failed call
@@ -80,13 +81,14 @@ MAY_END_RUN Reply longForm(Run& run, const std::string& category, const std::str
   r.samId = bcut(r.buffer, kLongSamIdPos, kSamIdWidth);
   // A failed call leaves no signature: nothing of its buffer is filed as one.
   if (registered(r.code)) {
-    const std::string path = samsignPath(run, r.stamp.substr(0, kTimeWidth));
+    const std::string path = registrationSignPath(run, r.stamp.substr(0, kTimeWidth), id);
     if (!path.empty()) writeLongBlock(run, path, bcut(r.buffer, kLongSignaturePos, kLongSignatureWidth));
   }
   return r;
 }
 
-Reply shortForm(Run& run, const std::string& category, const std::string& newborn) {
+MAY_END_RUN Reply shortForm(Run& run, const std::string& category, const std::string& newborn,
+                const std::string& id) {
   std::string bytes(kShortArraySize, '\0');
   Reply r;
   int16_t length = kShortLength;
@@ -94,7 +96,7 @@ Reply shortForm(Run& run, const std::string& category, const std::string& newbor
   r.stamp = bytes.substr(0, kStampHeadWidth) + " ";
   r.samId = bytes.substr(kShortSamIdAt, kSamIdWidth);
   if (registered(r.code)) {
-    const std::string path = samsignPath(run, r.stamp.substr(0, kTimeWidth));
+    const std::string path = registrationSignPath(run, r.stamp.substr(0, kTimeWidth), id);
     if (!path.empty()) writeShortBlock(run, path, bytes.substr(kShortSignatureAt, kShortSignatureWidth));
   }
   r.buffer = fitted(r.stamp, kBufferLength);
@@ -136,8 +138,9 @@ MAY_END_RUN std::optional<std::string> registerVisit(Run& run, const std::string
   const std::string head = bcut(holder + category, 1, kHeadWidth);
   const std::string visitCategory = vbLeft(category, kVisitCategoryWidth) + '\0';
   const std::string newborn = std::string(" ") + '\0';
-  const Reply r = has(run.C, "New256") ? longForm(run, visitCategory, newborn)
-                                     : shortForm(run, visitCategory, newborn);
+  const std::string id = bcut(basic, card::kIdPos, card::kIdWidth);
+  const Reply r = has(run.C, "New256") ? longForm(run, visitCategory, newborn, id)
+                                     : shortForm(run, visitCategory, newborn, id);
 
   closeWaiting(run);
   const bool sameDay =

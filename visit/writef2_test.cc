@@ -108,7 +108,9 @@ TEST_F(WriteF2Test, LongFormRecordStampAndSignatureBlock) {
 TEST_F(WriteF2Test, ShortFormFromTheByteArray) {
   card.reply = kShortReply;
   f.disk.folders = {"w:\\ic", "w:\\ic\\samsign"};
-  f.disk.files[kSignature] = std::string(300, 'x');  // an older, longer block keeps its tail
+  // The visit's file is taken (another holder registered in the same second):
+  // it stays as it is and this holder's block goes beside it.
+  f.disk.files[kSignature] = std::string(300, 'x');
   run("/WriteF2A1");
   EXPECT_EQ(card.category, std::string("A1\0", 3));
   EXPECT_EQ(card.len, 167);
@@ -116,7 +118,8 @@ TEST_F(WriteF2Test, ShortFormFromTheByteArray) {
   EXPECT_EQ(file("GetSeqN.txt"), "000012345678A1234567890750312" "1140101" "2" "A1" "2" + kTime +
                                      "0008" "3501234567" "1" "000000067890" " \r\n");
   EXPECT_EQ(file("GetSeqN9.txt"), kTime + "00083501234567" + std::string(473, ' ') + "\r\n");
-  EXPECT_EQ(f.disk.files[kSignature], std::string(128, 's') + std::string(172, 'x'));
+  EXPECT_EQ(f.disk.files[kSignature], std::string(300, 'x'));
+  EXPECT_EQ(f.disk.files[kSignature + "-A123456789"], std::string(128, 's'));
 }
 
 TEST_F(WriteF2Test, CategoryShorterThanFourCharactersIsPadded) {

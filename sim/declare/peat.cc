@@ -149,7 +149,7 @@ int DECLARE_CALL PEA_web_login(char* server, int port, char* system, char* insti
   }
   return webCall("PEA_web_login",
                  {journalText(server), journalNumber(port), journalText(system),
-                  journalText(institution), journalText(password)},
+                  journalText(institution), journalMasked(password)},
                  Needs::kNothing, [&](Store& store, Call& call) {
                    Session& s = session();
                    if (!server || !system || !institution || !password)

@@ -204,6 +204,15 @@ std::string journalText(const char* cp950) {
   return sim::journal::escape(cp950::toUtf8(argument(cp950, 1 << 16)));
 }
 
+std::string journalMasked(const char* cp950) {
+  if (!cp950) return "(null)";
+  // One star a character, as the event log shows a password box.
+  size_t chars = 0;
+  for (unsigned char c : cp950::toUtf8(argument(cp950, 1 << 16)))
+    if ((c & 0xC0) != 0x80) ++chars;
+  return std::string(chars, '*');
+}
+
 std::string journalNumber(long value) { return std::to_string(value); }
 
 std::string journalBuffer(long len) { return "buf=" + std::to_string(len); }

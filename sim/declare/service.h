@@ -93,6 +93,8 @@ bool writeBytes(const char* path, std::string_view bytes);
 // Journal fields: a text argument, a number, a reply buffer of `len` bytes,
 // and the parameter file's lines joined with a line feed.
 std::string journalText(const char* cp950);
+// A password's field: one star per character, never the text itself.
+std::string journalMasked(const char* cp950);
 std::string journalNumber(long value);
 std::string journalBuffer(long len);
 std::string journalParams(const std::vector<std::string>& lines);

@@ -116,3 +116,45 @@ TEST_F(Backup, RefusesATargetInsideTheDataFolderAndReportsFilesItCannotCopy) {
     named |= e[3].rfind("無法複製: ic\\\\a.txt", 0) == 0;
   EXPECT_TRUE(named);
 }
+
+// A target inside the data folder written with "..", or one that holds the
+// data folder, is refused: every run would nest the previous copy again.
+TEST_F(Backup, ATargetInsideTheDataFolderOrAroundItIsRefusedHoweverWritten) {
+  write("ReadF4.txt", "card\r\n");
+  const std::string name = dir.filename().string();
+  const struct {
+    std::string typed, text;
+  } cases[] = {
+      {bkName() + "/../" + name + "/ic/inside", "備份目錄不可在資料目錄之內: "},
+      {dir.parent_path().string(), "資料目錄不可在備份目錄之內: "},
+  };
+  for (const auto& c : cases) {
+    fs::remove(path("ui.log"));
+    script("type Text1 " + c.typed + "\nclick Command1\nclose\n");
+    run("/VBbackup/");
+    const auto boxes = of("msgbox");
+    ASSERT_EQ(boxes.size(), 1u) << c.typed;
+    std::string shown = c.typed;  // the event log escapes a backslash
+    for (size_t at = 0; (at = shown.find('\\', at)) != std::string::npos; at += 2) shown.insert(at, 1, '\\');
+    EXPECT_EQ(boxes[0][2], c.text + shown);
+    EXPECT_FALSE(fs::exists(path("ic/inside")));
+  }
+}
+
+#if !defined(_WIN32)  // the test's own narrow file names are UTF-8 only on POSIX
+// Names whose second Big5 byte is "\" are copied under their own names, with
+// no stray folder beside them.
+TEST_F(Backup, NamesWithABackslashSecondByteAreCopiedWhole) {
+  write("許功.txt", "x");
+  write("ic/許/功.txt", "y");
+  script("type Text1 " + bkName() + "\nclick Command1\nclose\n");
+  run("/VBbackup/");
+  EXPECT_EQ(readFile(target("許功.txt")), "x");
+  EXPECT_EQ(readFile(target("ic/許/功.txt")), "y");
+  for (const auto& e : fs::directory_iterator(bk))
+    EXPECT_TRUE(e.is_regular_file() || e.path().filename() == "ic") << e.path();
+  std::vector<std::string> ic;
+  for (const auto& e : fs::directory_iterator(bk / "ic")) ic.push_back(e.path().filename().string());
+  EXPECT_EQ(ic, (Lines{"許"}));
+}
+#endif

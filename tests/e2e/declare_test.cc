@@ -171,7 +171,7 @@ TEST_F(Declare, UploadAfterConfirmationRecordsTheReceipt) {
   answers("ok");
   run("/ReportSample/");
   EXPECT_TRUE(logged("msgbox\t傳送申報: 11511\t\\r\\r筆數:   12\\r費用: 34567\tokcancel\tok"));
-  EXPECT_TRUE(logged("msgbox\t申報傳送\t申報資料 傳送成功\tok\tok"));
+  EXPECT_TRUE(logged("msgbox\t申報傳送\t申報資料 傳送成功\\r收件序號: 115120800000003\tok\tok"));
   const Lines calls = declCalls();
   EXPECT_NE(std::find(calls.begin(), calls.end(),
                       "PEA_fa_upload\tupfee.txt\ttotfa.zip\tbuf=15\tparams=APPL_TYPE=2\\nFEE_YM=11511"
@@ -248,7 +248,7 @@ TEST_F(Declare, ReaderExchangeSendsRequestsAndUnpacks) {
   withExchange();
   script("tick Check2 1\nclick Command11\nclick Command12\nclick Command13\n");
   run("/ReportSample/");
-  EXPECT_TRUE(logged("msgbox\t傳送\t上傳 完成\tok\tok"));
+  EXPECT_TRUE(logged("msgbox\t傳送\t上傳 完成\\r本機序號: 11512080000001\\r健保序號: 11512089000001\tok\tok"));
   const Lines code = crlfLines(read("savecode.txt"));
   ASSERT_EQ(code.size(), 1u);
   // The local and the insurer's identifier (14 digits each), then the time and the file.
@@ -328,12 +328,15 @@ TEST_F(Declare, PharmacyCodeSendsDrugtOverTheInternet) {
     EXPECT_EQ(logged("msgbox\tic\t請先整理健保申報資料 totfa.10\tok\tok"), !withTotfa);
     const Lines calls = declCalls();
     ASSERT_GE(calls.size(), 2u);
-    EXPECT_EQ(calls[0], "PEA_web_login\teservice.nhi.gov.tw\t1502\tFA\t9900000011\tdemo\t=> 0");
+    EXPECT_EQ(calls[0], "PEA_web_login\teservice.nhi.gov.tw\t1502\tFA\t9900000011\t****\t=> 0");
     EXPECT_EQ(calls[1].substr(0, 47), "PEA_fa_upload\tupfee.txt\tdrugt.zip\tbuf=15\tparams");
     EXPECT_NE(calls[1].find("params=APPL_TYPE=1\\nFEE_YM=11511"), std::string::npos);
     EXPECT_NE(calls[1].find("HOSP_DATA_TYPE=30"), std::string::npos);
     EXPECT_TRUE(logged("msgbox\t傳送申報: 11511\t\\t特約藥局 9900000011\\r\\r筆數:   3\\r費用: 450\tokcancel\tok"));
-    EXPECT_TRUE(logged("msgbox\t申報傳送\t申報資料 傳送成功\tok\tok"));
+    const Lines shownNow = eventLines();
+    EXPECT_TRUE(std::any_of(shownNow.begin(), shownNow.end(), [](const std::string& l) {
+      return l.rfind("msgbox\t申報傳送\t申報資料 傳送成功\\r收件序號: 1151208", 0) == 0;
+    }));
     EXPECT_TRUE(logged("show\tReportSample"));
   }
   EXPECT_EQ(lines(read("uprecv.txt")).size(), 4u);
@@ -345,7 +348,7 @@ TEST_F(Declare, PharmacyCheckDownloadsTheSummaryAndSendsNothing) {
   declState(R"("institutions": {"9900000011": {"password": "demo"}},
                "downloads": {"DR11511SUM.txt": "drug\nsum\n"})");
   run("/9900000011//check");
-  EXPECT_EQ(declCalls(), (Lines{"PEA_web_login\teservice.nhi.gov.tw\t1502\tFA\t9900000011\tdemo\t=> 0",
+  EXPECT_EQ(declCalls(), (Lines{"PEA_web_login\teservice.nhi.gov.tw\t1502\tFA\t9900000011\t****\t=> 0",
                                 "PEA_web_download_lst\tupfee.txt\tsavefile.txt\tparams=FEE_YM_S=11511"
                                 "\\nSUPPLY_DATE=30\\nORDER_FIELD=\t=> 0",
                                 "PEA_web_download_file\tDR11511SUM.txt\tsavefile.txt\t=> 0",
@@ -364,7 +367,7 @@ TEST_F(Declare, HealthCheckUploadByItsVerbAndByItsButton) {
     const char* fault;  // of PEA_fa_upload
     const char* outcome;
   } cases[] = {
-      {"/Uploadheafa/", "", "", "成人健檢資料 傳送成功"},
+      {"/Uploadheafa/", "", "", "成人健檢資料 傳送成功\\r收件序號: 115120800000003"},
       {"/ReportSample/", "click Command2\nclick Uploadheafa\n", R"({"call": "PEA_fa_upload", "code": -2, "message": "格式錯誤"})",
        "成人健檢資料 傳送 錯誤:  格式錯誤"},
   };
@@ -505,3 +508,124 @@ TEST_F(Declare, TheCheckResultIsUnpackedByEitherLineOfUnzip32) {
   }
 }
 #endif
+
+// A receipt or identifiers the service gave are never lost: when uprecv.txt
+// or savecode.txt cannot take them (here a folder of that name), the operator
+// is told in red, with the number to write down.
+TEST_F(Declare, AnAcceptedUploadThatCannotBeRecordedShowsItsNumberInRed) {
+  withExchange();
+  fs::remove(path("uprecv.txt"));
+  fs::create_directories(path("uprecv.txt"));
+  fs::create_directories(path("savecode.txt"));
+  script("click Command2\nclick Upload\nclick Command11\n");
+  answers("ok");
+  run("/ReportSample/");
+  EXPECT_TRUE(logged("red\t收件序號 115120800000003 未能記入 uprecv.txt, 請抄下此序號\t10"));
+  EXPECT_TRUE(logged("msgbox\t申報傳送\t申報資料 傳送成功\\r收件序號: 115120800000003\\r"
+                     "收件序號 115120800000003 未能記入 uprecv.txt, 請抄下此序號\tok\tok"));
+  EXPECT_TRUE(logged("red\t序號未能記入 savecode.txt, 請抄下: 11512080000001 11512089000001\t10"));
+  EXPECT_FALSE(logged("msgbox\t傳送\t上傳 完成\tok\tok"));
+  EXPECT_EQ(eventLines().back(), "exit");
+}
+
+// An answer of 0 without a receipt number is no upload: nothing is recorded
+// (a later deletion would send the date as the number), the operator sees
+// the answer; a line of uprecv.txt that holds no number sends nothing.
+TEST_F(Declare, ABlankReceiptIsAFailureAndNoNumberIsNoDeletion) {
+  declState(R"("faults": [{"call": "PEA_fa_upload", "code": 0, "times": 1}])");
+  write("uprecv.txt", " 2026/12/01 09:00:00 11510 totfa.zip\r\n");
+  script("click Command2\nclick Upload\nselect List1 0\nclick Delete\n");
+  answers("ok,yes");
+  run("/ReportSample/");
+  EXPECT_TRUE(logged("msgbox\t申報傳送\t申報資料 傳送 錯誤:  收件序號有誤 (0) []\tok\tok"));
+  EXPECT_EQ(read("uprecv.txt"), " 2026/12/01 09:00:00 11510 totfa.zip\r\n");
+  EXPECT_TRUE(logged("msgbox\t刪除\t序號有誤: 2026/12/01\tok\tok"));
+  for (const std::string& l : declCalls()) EXPECT_EQ(l.find("PEA_fa_del"), std::string::npos) << l;
+}
+
+// NHI_ID names the download under backup\: a path in it is refused before
+// the service is asked, and nothing is written outside the working folder.
+TEST_F(Declare, IdentifiersThatAreNotLettersAndDigitsAreRefused) {
+  withExchange();
+  for (const char* ids : {"..\\..\\x\r\n11512089000001\r\n", "11512080000001\r\n../y\r\n",
+                          "115120800000011\r\n11512089000001\r\n"}) {
+    fs::remove(path("ui.log"));
+    fs::remove(path("declare-sim.log"));
+    write("NHI_ID", ids);
+    script("click Command13\n");
+    run("/ReportSample/");
+    EXPECT_TRUE(logged("msgbox\t下載檢測結果\tNHI_ID 序號有誤, 請重新 申請檢測\tok\tok")) << ids;
+    for (const std::string& l : declCalls()) EXPECT_EQ(l.find("NHI_GetB"), std::string::npos) << l;
+  }
+  EXPECT_FALSE(fs::exists(dir.parent_path() / "x.zip"));
+}
+
+// The answer's line ends are converted beside it and renamed over it: an
+// answer that cannot be replaced stays whole, and the operator is told.
+TEST_F(Declare, AnAnswerThatCannotBeConvertedStaysWhole) {
+  declState(R"("receiptAnswer": "first\nsecond\nthird")");
+  write("savefile.txt", "old\n");
+  fs::create_directories(path("filetemp.tmp"));  // the converted copy cannot be written
+  script("click Command2\nclick Command5\n");
+  run("/ReportSample/");
+  EXPECT_EQ(read("savefile.txt"), "first\nsecond\nthird");
+  bool told = false;
+  for (const std::string& l : eventLines())
+    told = told || (l.rfind("red\t無法寫入檔案: ", 0) == 0 && l.find("savefile.txt") != std::string::npos);
+  EXPECT_TRUE(told);
+}
+
+#if !defined(_WIN32)
+// The check result is never unpacked through a link, whether unzipdir itself
+// is one or a link waits inside it under an entry's name.
+TEST_F(Declare, TheCheckResultIsNeverUnpackedThroughALink) {
+  withExchange();
+  write("NHI_ID", "11512080000001\r\n11512089000001\r\n");
+  declState(R"("exchanges": [{"kind": "check", "localId": "11512080000001", "nhiId": "11512089000001",
+      "dataType": "03", "files": {"CHK11511.txt": "result"}}])");
+  const fs::path outside = dir.string() + "-outside";
+  fs::create_directories(outside);
+  writeFile(outside / "CHK11511.txt", "keep");
+  for (int linkIsTheFolder : {0, 1}) {
+    fs::remove_all(path("unzipdir"));
+    if (linkIsTheFolder) {
+      fs::create_directory_symlink(outside, path("unzipdir"));
+    } else {
+      fs::create_directories(path("unzipdir"));
+      fs::create_symlink(outside / "CHK11511.txt", path("unzipdir/CHK11511.txt"));
+    }
+    fs::remove(path("ui.log"));
+    script("click Command13\n");
+    run("/ReportSample/");
+    bool refused = false;
+    for (const std::string& l : eventLines())
+      refused = refused || l.rfind("msgbox\t下載檢測結果\t解壓縮 失敗: ", 0) == 0;
+    EXPECT_TRUE(refused) << linkIsTheFolder;
+    EXPECT_EQ(readFile(outside / "CHK11511.txt"), "keep") << linkIsTheFolder;
+  }
+  fs::remove_all(outside);
+}
+#endif
+
+
+// The run log has every declaration call with its status, and a password
+// typed by the operator is in no file the run wrote (the simulated service's
+// own journal, which records what it was sent, and the script aside).
+TEST_F(Declare, TheRunLogHasTheCallsButNeverThePassword) {
+  const std::string typed = "Wr0ngPassw0rd";
+  orvoIni("3501234567", "");
+  script("type txtPwd " + typed + "\nclick Command2\n");
+  run("/ReportSample/");
+  std::string log;
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(path("ic/log"), ec)) log += readFile(e.path());
+  EXPECT_NE(log.find("declare PEA_web_login("), std::string::npos) << log;
+  EXPECT_NE(log.find("password given) = -"), std::string::npos) << log;
+  EXPECT_NE(log.find("screen  message box"), std::string::npos) << log;
+  for (const auto& e : fs::recursive_directory_iterator(dir, ec)) {
+    const std::string name = e.path().filename().string();
+    if (!e.is_regular_file() || name == "operator.txt" || name == "declare-sim.log") continue;
+    EXPECT_EQ(readFile(e.path()).find(typed), std::string::npos) << e.path();
+  }
+  EXPECT_EQ(readC("orvo.ini").find(typed), std::string::npos);
+}

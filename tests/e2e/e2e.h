@@ -111,6 +111,13 @@ struct Run : ::testing::Test {
   void write(const std::string& name, const std::string& data) { writeFile(path(name), data); }
   std::string read(const std::string& name) const { return readFile(path(name)); }
   bool has(const std::string& name) const { return fs::exists(path(name)); }
+  // The program's folder ic\ holds something besides the run log's ic\log\.
+  bool hasIcBesidesLog() const {
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(path("ic"), ec))
+      if (e.path().filename() != "log") return true;
+    return false;
+  }
   void simState(const std::string& json) { write("cshis-sim.json", json); }
 
   // Runs the program with command line C; `program` defaults to the built ic.
@@ -129,10 +136,23 @@ struct Run : ::testing::Test {
     return result;
   }
 
+  // The event log as the verbs' tests compare it: without each run's first
+  // line `start` (the command line) and with `exit` without its code; the
+  // whole log is rawEventLines().
+  std::vector<std::string> rawEventLines() const { return lines(read("ui.log")); }
+  std::vector<std::string> verbEventLines() const {
+    std::vector<std::string> out;
+    for (const std::string& l : rawEventLines()) {
+      if (l.rfind("start\t", 0) == 0) continue;
+      out.push_back(l.rfind("exit\t", 0) == 0 ? "exit" : l);
+    }
+    return out;
+  }
+
   // The event log, one vector of fields per line (UTF-8).
   std::vector<std::vector<std::string>> events() const {
     std::vector<std::vector<std::string>> out;
-    for (const std::string& l : lines(read("ui.log"))) {
+    for (const std::string& l : verbEventLines()) {
       std::vector<std::string> fields;
       std::string cur;
       for (char c : l) {
@@ -148,7 +168,7 @@ struct Run : ::testing::Test {
     }
     return out;
   }
-  std::vector<std::string> eventLines() const { return lines(read("ui.log")); }
+  std::vector<std::string> eventLines() const { return verbEventLines(); }
   // The simulator's journal; the reason it gives after a refusal's code is left off.
   std::vector<std::string> journal() const {
     std::vector<std::string> out = rawJournal();

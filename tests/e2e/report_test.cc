@@ -341,3 +341,15 @@ INSTANTIATE_TEST_SUITE_P(Calls, ReportFaults,
                                            "hisGetCumulativeData", "hisGetCumulativeFee",
                                            "hisGetRegisterPrevent", "hisGetRegisterPregnant",
                                            "hisGetInoculateData", "hisGetOrganDonate", "csCloseCom"));
+
+// A run that cannot open the reader leaves no earlier holder's report: the
+// previous IcDatTmp.txt goes before the card is touched.
+TEST_F(Report, AFailedOpenLeavesNoEarlierHoldersReport) {
+  json s = card();
+  s["faults"] = json::parse(R"([{"call": "csOpenCom", "code": 4000}])");
+  simState(s.dump());
+  write("IcDatTmp.txt", "the previous holder's report\r\n");
+  run("/LoadAllData2");
+  EXPECT_FALSE(has("IcDatTmp.txt"));
+  EXPECT_EQ(eventLines().back(), "exit");
+}

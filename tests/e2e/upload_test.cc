@@ -177,7 +177,7 @@ TEST_F(Upload, WithoutUpLoadAXmlThereIsNoData) {
   EXPECT_EQ(read("UpLoad.err"), big5("無資料\r\n"));
   EXPECT_TRUE(calls("csUploadData").empty());
   EXPECT_EQ(read("UpLoadA.txt"), sourceRecord("A000000001"));
-  EXPECT_FALSE(has("ic"));
+  EXPECT_FALSE(hasIcBesidesLog());
   EXPECT_EQ(eventLines(), (Lines{"waiting\t開啟 COM: 1", "waiting\t開啟 COM: 1", "close-waiting",
                                  "red\t每日上傳 無資料 \t6", "title\ttemp", "exit"}));
   EXPECT_TRUE(readerLeftClosed());
@@ -191,7 +191,7 @@ TEST_F(Upload, AReceiptOfAnotherYearIsRefusedWithNumberZero) {
   SKIP_WITHOUT_UPLOAD_FILE();
   EXPECT_EQ(read("UpLoad.err"), big5("錯誤代碼:  0\r\r\n"));
   EXPECT_EQ(read("UpLoadA.txt"), sourceRecord("A000000001"));
-  EXPECT_FALSE(has("ic"));
+  EXPECT_FALSE(hasIcBesidesLog());
   EXPECT_FALSE(has("UpLoadA.bak"));
   EXPECT_EQ(eventLines(), (Lines{"waiting\t開啟 COM: 1", "waiting\t開啟 COM: 1", "message\t就醫資料上傳中",
                                  "close-waiting", "red\t上傳 錯誤代碼: 0\t10", "title\ttemp", "exit"}));

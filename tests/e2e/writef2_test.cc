@@ -288,3 +288,48 @@ INSTANTIATE_TEST_SUITE_P(Calls, Failing,
                                            Fault{"hisWritePrescriptionSign", ""},
                                            Fault{"csCloseCom", ""}),
                          [](const auto& info) { return std::string(info.param.call); });
+
+// Two workstations register two holders in the same second (the simulated
+// reader's clock stands still): the first holder's signature file is never
+// written into or replaced, the second's goes beside it under its identity,
+// and the second holder's prescriptions follow it there.
+TEST_F(WriteF2, TwoHoldersInTheSameSecondKeepBothSignatureFiles) {
+  write("icTreat.txt", crlf({"", "A123456789", "0750312", "", "", "", "1", kPrescriptionB}));
+  registerVisit("/WriteF202" + kDay + "New256/hisWriteF2Treatment");
+  const std::string first = signatureFile(stampName());
+  ASSERT_EQ(first.size(), 500u);
+
+  for (const char* form : {"New256", ""}) {
+    std::string other = cardState(Holder());
+    for (size_t at; (at = other.find("A123456789")) != std::string::npos;) other.replace(at, 10, "B223456789");
+    simState(other);
+    fs::remove(path("ic/samsign/" + stampName() + "-B223456789"));
+    write("WriteF2.txt", "B223456789,\"y\"\r\n");
+    write("icTreat.txt", crlf({"", "B223456789", "0750312", "", "", "", "1", kPrescriptionB}));
+    fs::remove(path("ui.log"));
+    run("/WriteF202" + kDay + form + "/hisWriteF2Treatment");
+    EXPECT_EQ(signatureFile(stampName()), first) << form;
+    const std::string second = signatureFile(stampName() + "-B223456789");
+    ASSERT_EQ(second.size(), 500u) << form;
+    EXPECT_EQ(second.substr(314, 10), "B223456789") << form;
+    for (const auto& e : events()) EXPECT_NE(e[0], "red") << form << ": " << e[1];
+  }
+}
+
+// Signatures the card gave and a treatment log that cannot be filed (ic\samsign
+// a file, ic\dataZ2 a folder) are red messages naming what was lost.
+TEST_F(WriteF2, SignaturesAndALogThatCannotBeFiledAreSaidInRed) {
+  write("ic/samsign", "not a folder");
+  fs::create_directories(path("ic/dataZ2"));
+  write("ic/dataZ2.ind", "");
+  write("icTreat.txt", crlf({"", "A123456789", "0750312", "", "", "", "1", kPrescriptionB}));
+  registerVisit("/WriteF202" + kDay + "New256/hisWriteF2Treatment");
+  std::vector<std::string> reds;
+  for (const auto& e : events())
+    if (e[0] == "red") reds.push_back(e[1]);
+  ASSERT_EQ(reds.size(), 3u);
+  EXPECT_EQ(reds[0].rfind("就醫簽章 未能存檔: ", 0), 0u) << reds[0];
+  EXPECT_EQ(reds[1].rfind("處方簽章 未能存檔: ", 0), 0u) << reds[1];
+  EXPECT_EQ(reds[2].rfind("診療紀錄 未能存檔: ", 0), 0u) << reds[2];
+  EXPECT_EQ(read("ic/samsign"), "not a folder");
+}

@@ -191,7 +191,7 @@ struct FakeScreen : NullScreen {
     e.swap(pending);
     return e;
   }
-  void exit() override { events.push_back("exit"); }
+  void exit(int code) override { events.push_back("exit " + std::to_string(code)); }
   std::vector<Colour> colours;
 };
 

@@ -30,5 +30,5 @@ struct NullScreen : Screen {
   bool shellOpen(const std::string&, const std::string&) override { return true; }
   std::vector<UiEvent> pump() override { return {}; }
   bool windowOpen(const std::string&) override { return false; }
-  void exit() override {}
+  void exit(int) override {}
 };
