@@ -191,6 +191,19 @@ class RecordScreen : public Screen {
       case FormChange::Caption: break;
     }
   }
+  // The window as the operator first sees it: a test checks its caption and
+  // controls without pressing anything.
+  void formShow(Form& form) override {
+    event({"show", form.name});
+    event({"caption", form.name, escape(form.caption)});
+    for (const Control& c : form.controls) {
+      event({"text", form.name, c.name,
+             c.kind == ControlKind::Password ? masked(c.text) : escape(c.text)});
+      for (const std::string& item : c.items) event({"item", form.name, c.name, escape(item)});
+      event({"enabled", form.name, c.name, c.enabled ? "1" : "0"});
+      event({"visible", form.name, c.name, c.visible ? "1" : "0"});
+    }
+  }
   void formTopmost(const Form& form) override { event({"topmost", form.name}); }
   void waitCursor(bool wait) override { event({"cursor", wait ? "wait" : "default"}); }
 

@@ -50,6 +50,18 @@ class RecordForm : public ::testing::Test {
   std::unique_ptr<Screen> screen(const std::string& script) {
     return makeRecordScreen(sys_, log_, "", parseOperatorScript(script));
   }
+  // What showing the fixture's form logs: its caption and each control's
+  // initial text, enabled and visible state.
+  std::vector<std::string> shownLines() const {
+    std::vector<std::string> out = {"show\tReportSample", "caption\tReportSample\t網路申報"};
+    for (const char* c : {"Label2", "txtPwd", "Command2", "Upload", "Check2", "Combo1"}) {
+      const std::string name = c;
+      out.push_back("text\tReportSample\t" + name + "\t" + (name == "Label2" ? "密碼" : name == "Command2" ? "登入" : ""));
+      out.push_back("enabled\tReportSample\t" + name + "\t" + (name == "Upload" ? "0" : "1"));
+      out.push_back("visible\tReportSample\t" + name + "\t1");
+    }
+    return out;
+  }
   std::vector<std::string> log() const {
     std::ifstream f(log_, std::ios::binary);
     std::vector<std::string> lines;
@@ -107,8 +119,8 @@ TEST_F(RecordForm, LogsTheChangesAndPlaysTheScript) {
   EXPECT_EQ(s->formNext(form_).kind, FormAction::Kind::Close);
   EXPECT_EQ(s->formNext(form_).kind, FormAction::Kind::Close);
 
-  const std::vector<std::string> want = {
-      "show\tReportSample",
+  std::vector<std::string> want = shownLines();
+  want.insert(want.end(), {
       "topmost\tReportSample",
       "caption\tReportSample\t網路申報 資料: 11411",
       "text\tReportSample\ttxtPwd\t**",
@@ -132,7 +144,7 @@ TEST_F(RecordForm, LogsTheChangesAndPlaysTheScript) {
       "action\tselect Combo1 0",
       "action\tclose",
       "action\tclick Command2",
-  };
+  });
   EXPECT_EQ(log(), want);
 }
 
@@ -141,8 +153,8 @@ TEST_F(RecordForm, ARefusedScriptClosesTheWindowBeforeAnythingRuns) {
   s->formShow(form_);
   EXPECT_EQ(s->formNext(form_).kind, FormAction::Kind::Close);
   EXPECT_EQ(s->formNext(form_).kind, FormAction::Kind::Close);
-  const std::vector<std::string> want = {"show\tReportSample",
-                                         "ignored\tclick\\tCommand2 twice\tunknown"};
+  std::vector<std::string> want = shownLines();
+  want.push_back("ignored\tclick\\tCommand2 twice\tunknown");
   EXPECT_EQ(log(), want);
 }
 
@@ -150,7 +162,40 @@ TEST_F(RecordForm, WithoutAScriptTheWindowClosesAtOnce) {
   auto s = makeRecordScreen(sys_, log_, "");
   s->formShow(form_);
   EXPECT_EQ(s->formNext(form_).kind, FormAction::Kind::Close);
-  EXPECT_EQ(log(), std::vector<std::string>{"show\tReportSample"});
+  EXPECT_EQ(log(), shownLines());
+}
+
+TEST_F(RecordForm, ShowingLogsTheWindowAsTheOperatorFirstSeesIt) {
+  form_.find("txtPwd")->text = "demo";
+  form_.find("Combo1")->items = {b5("網路申報 網站"), "b"};
+  form_.find("Check2")->visible = false;
+  auto s = makeRecordScreen(sys_, log_, "");
+  s->formShow(form_);
+  const std::vector<std::string> want = {
+      "show\tReportSample",
+      "caption\tReportSample\t網路申報",
+      "text\tReportSample\tLabel2\t密碼",
+      "enabled\tReportSample\tLabel2\t1",
+      "visible\tReportSample\tLabel2\t1",
+      "text\tReportSample\ttxtPwd\t****",  // masked
+      "enabled\tReportSample\ttxtPwd\t1",
+      "visible\tReportSample\ttxtPwd\t1",
+      "text\tReportSample\tCommand2\t登入",
+      "enabled\tReportSample\tCommand2\t1",
+      "visible\tReportSample\tCommand2\t1",
+      "text\tReportSample\tUpload\t",
+      "enabled\tReportSample\tUpload\t0",
+      "visible\tReportSample\tUpload\t1",
+      "text\tReportSample\tCheck2\t",
+      "enabled\tReportSample\tCheck2\t1",
+      "visible\tReportSample\tCheck2\t0",
+      "text\tReportSample\tCombo1\t",
+      "item\tReportSample\tCombo1\t網路申報 網站",
+      "item\tReportSample\tCombo1\tb",
+      "enabled\tReportSample\tCombo1\t1",
+      "visible\tReportSample\tCombo1\t1",
+  };
+  EXPECT_EQ(log(), want);
 }
 
 TEST_F(RecordForm, TheScriptIsTheFileIcUiOperatorNames) {

@@ -4,7 +4,7 @@
 //
 // A call answers, in this order: 4000 when no reader is open; the code of a
 // fault of the state file; 6018 for a null pointer or a nonsense argument,
-// 4010 for a reply length shorter than the reply; 4061 for a call that needs
+// 6016 for a reply length shorter than the reply; 4061 for a call that needs
 // the insurer while the network is off; the code of a missing or unready
 // card; then the call's own checks. Whatever it answers is journaled.
 #pragma once
@@ -19,17 +19,23 @@
 
 namespace sim {
 
+// Every answer is a code of the insurer's error-code file (ErrorCode.txt), the
+// one that file gives for the condition, so a clinic program's developer sees
+// the text a clinic would see. Where the file has no code of its own for a
+// condition, the nearest one stands in: a reply buffer too short is "not
+// enough memory" (6016), a card not yet authenticated with the SAM is "the
+// card's rights are insufficient" (4029).
 inline constexpr int kOk = 0;
 inline constexpr int kNoReader = 4000;
-inline constexpr int kShortBuffer = 4010;
+inline constexpr int kShortBuffer = 6016;
 inline constexpr int kNoSam = 4012;
 inline constexpr int kNoHc = 4013;
 inline constexpr int kNoHpc = 4014;
-inline constexpr int kHcNotAuthenticated = 4021;
+inline constexpr int kHcNotAuthenticated = 4029;
 inline constexpr int kNotSam = 4032;
 inline constexpr int kNotHc = 4033;
 inline constexpr int kNotHpc = 4034;
-inline constexpr int kHpcNotAuthenticated = 4041;
+inline constexpr int kHpcNotAuthenticated = 4029;
 inline constexpr int kHpcPinNotVerified = 4042;
 inline constexpr int kSamNotAuthenticated = 4050;
 inline constexpr int kNoNetwork = 4061;
@@ -41,7 +47,7 @@ inline constexpr int kOtherPerson = 5020;
 inline constexpr int kNoSuchVisit = 5022;
 inline constexpr int kNewbornTwinMissing = 5052;
 inline constexpr int kMaleCardWrite = 5079;
-inline constexpr int kMaleCardDelete = 5088;
+inline constexpr int kMaleCardDelete = 5079;
 inline constexpr int kWrongHcPin = 5102;
 inline constexpr int kNewPinsDiffer = 5107;
 inline constexpr int kPinEntryCancelled = 5109;
@@ -49,8 +55,8 @@ inline constexpr int kHpcLocked = 5122;
 inline constexpr int kNoVisitToCancel = 5150;
 inline constexpr int kNoUploadFile = 6017;
 inline constexpr int kBadArgument = 6018;
-inline constexpr int kInternalError = 9005;
-inline constexpr int kWrongHpcPin = 9011;
+inline constexpr int kInternalError = 6016;
+inline constexpr int kWrongHpcPin = 5102;
 inline constexpr int kCancelledNoUpdate = 9082;
 
 using Args = std::vector<std::string>;

@@ -61,4 +61,6 @@ std::tm localNow() {
   return tm;
 }
 
+void textConsole() {}
+
 }  // namespace sim::host

@@ -43,4 +43,6 @@ std::tm localNow() {
   return tm;
 }
 
+void textConsole() { SetConsoleOutputCP(CP_UTF8); }
+
 }  // namespace sim::host

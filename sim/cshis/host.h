@@ -34,5 +34,8 @@ bool replaceFile(const std::string& from, const std::string& to);
 std::string hostPath(std::string_view cp950);
 // The local time now.
 std::tm localNow();
+// Makes the console show the UTF-8 text a tool writes (Windows' console
+// otherwise shows it in the ANSI code page); nothing elsewhere.
+void textConsole();
 
 }  // namespace sim::host

@@ -1,6 +1,7 @@
 #include "jsondoc.h"
 
 #include <climits>
+#include <algorithm>
 #include <cstdint>
 
 namespace sim {
@@ -28,7 +29,9 @@ bool tooDeep(std::string_view text) {
 
 }  // namespace
 
-bool readJsonDocument(std::string_view text, nlohmann::json& doc, std::string& error) {
+bool readJsonDocument(std::string_view text, nlohmann::json& doc, std::string& error,
+                      size_t* stopAt) {
+  if (stopAt) *stopAt = 0;
   if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) {
     error = "empty";
     return false;
@@ -37,9 +40,23 @@ bool readJsonDocument(std::string_view text, nlohmann::json& doc, std::string& e
     error = "nested deeper than " + std::to_string(kMaxStateDepth) + " levels";
     return false;
   }
-  doc = nlohmann::json::parse(text, nullptr, /*allow_exceptions=*/false);
-  if (doc.is_discarded()) {
-    error = "not valid JSON";
+  try {
+    doc = nlohmann::json::parse(text);
+  } catch (const nlohmann::json::parse_error& e) {
+    // A person fixing the file by hand needs the place, not only the verdict.
+    size_t at = e.byte > 0 ? std::min<size_t>(e.byte - 1, text.size()) : 0;
+    int line = 1, column = 1;
+    for (size_t i = 0; i < at; ++i) {
+      unsigned char c = static_cast<unsigned char>(text[i]);
+      if (c == '\n') {
+        ++line;
+        column = 1;
+      } else if ((c & 0xC0) != 0x80) {
+        ++column;  // characters, not bytes: as an editor counts them
+      }
+    }
+    if (stopAt) *stopAt = at;
+    error = "not valid JSON at line " + std::to_string(line) + ", column " + std::to_string(column);
     return false;
   }
   return true;

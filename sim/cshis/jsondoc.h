@@ -15,8 +15,11 @@ namespace sim {
 
 inline constexpr int kMaxStateDepth = 32;
 
-// True when `doc` holds the document; otherwise `error` says why.
-bool readJsonDocument(std::string_view text, nlohmann::json& doc, std::string& error);
+// True when `doc` holds the document; otherwise `error` says why (for text
+// that is not JSON: where it stops being JSON, by line and column) and
+// `stopAt`, when given, is the byte offset of that place.
+bool readJsonDocument(std::string_view text, nlohmann::json& doc, std::string& error,
+                      size_t* stopAt = nullptr);
 
 // Reads typed values out of a state document, remembering the first problem
 // with its place ("cards[0].status: expected a whole number"). A key that is

@@ -85,7 +85,7 @@ TEST_F(ReadsTest, DoctorsDataNeedsAVerifiedProfessionalCard) {
   EXPECT_EQ(callRead(hisGetTreatmentNeedHPC, 498).code, 4014);
   s["readers"]["1"]["hpc"] = {{"status", 1}};
   open(s);
-  EXPECT_EQ(callRead(hisGetTreatmentNeedHPC, 498).code, 4041);
+  EXPECT_EQ(callRead(hisGetTreatmentNeedHPC, 498).code, 4029);
 }
 
 TEST_F(ReadsTest, PrescriptionFillsFourGroupsAndRawPartsWin) {
@@ -161,7 +161,7 @@ TEST_F(ReadsTest, MissingOrUnreadyCardsAnswerTheirCodes) {
     json hc;
     int code;
   };
-  const Case cases[] = {{nullptr, 4013}, {{{"status", 0}}, 4013}, {{{"status", 1}}, 4021},
+  const Case cases[] = {{nullptr, 4013}, {{{"status", 0}}, 4013}, {{{"status", 1}}, 4029},
                         {{{"status", 9}}, 4033}};
   for (const Case& c : cases) {
     s["readers"]["1"]["hc"] = c.hc;
@@ -370,7 +370,7 @@ TEST_F(WritesTest, SignedPrescriptionIsTheNewFirstOrder) {
   std::string shortSig(39, '#');
   short shortLen = 39;
   EXPECT_EQ(hisWritePrescriptionSign(time_, id_, birth_, line.data(), shortSig.data(), &shortLen),
-            4010);
+            6016);
   EXPECT_EQ(shortSig, std::string(39, '#'));
 
   reopen();
@@ -502,18 +502,18 @@ TEST_F(PinTest, ProfessionalCardPinVerifiesAndLocks) {
   short status = -1;
   ASSERT_EQ(hpcGetHPCStatus(1, &status), 0);
   EXPECT_EQ(status, 1);
-  EXPECT_EQ(hpcVerifyHPCPIN(), 9011);
+  EXPECT_EQ(hpcVerifyHPCPIN(), 5102);
   EXPECT_EQ(hpcVerifyHPCPIN(), 0);
   EXPECT_EQ(hisGetCardStatus(3), 3);
   EXPECT_EQ(hpcVerifyHPCPIN(), 5109);
 
   s["readers"]["1"]["keypad"] = {"1", "2", "3", "4", "0000"};
   open(s);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(hpcVerifyHPCPIN(), 9011);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(hpcVerifyHPCPIN(), 5102);
   EXPECT_EQ(hpcVerifyHPCPIN(), 5122);
   ASSERT_EQ(hpcGetHPCStatus(1, &status), 0);
   EXPECT_EQ(status, 0);
-  EXPECT_EQ(hpcUnlockHPC(), 9011);
+  EXPECT_EQ(hpcUnlockHPC(), 5102);
   EXPECT_EQ(hpcUnlockHPC(), 0);
   EXPECT_EQ(readState()["readers"]["1"]["hpc"]["locked"], false);
 }

@@ -1,6 +1,8 @@
 // The simulated reader as a whole: opening, the state file and its rewrites,
 // faults, the journal, bad arguments, and garbled state files.
 #include <random>
+#include <regex>
+#include <set>
 
 #include "sim_test_util.h"
 
@@ -42,7 +44,7 @@ TEST_F(FrameTest, OpenTakesTheReaderOfThePort) {
   EXPECT_EQ(csOpenCom(-1), 4000);
 }
 
-TEST_F(FrameTest, ShortLengthsAnswer4010AndTouchNothing) {
+TEST_F(FrameTest, ShortLengthsAnswer6016AndTouchNothing) {
   open(baseState());
   struct Case {
     int (CSHIS_CALL *fn)(char*, short*);
@@ -57,15 +59,15 @@ TEST_F(FrameTest, ShortLengthsAnswer4010AndTouchNothing) {
                         {hpcGetHPCSN, 12}};
   for (const Case& c : cases) {
     Reply r = callRead(c.fn, static_cast<short>(c.size - 1), static_cast<size_t>(c.size));
-    EXPECT_EQ(r.code, 4010) << c.size;
+    EXPECT_EQ(r.code, 6016) << c.size;
     EXPECT_EQ(r.bytes, std::string(static_cast<size_t>(c.size), '#'));
     EXPECT_EQ(r.len, c.size - 1);
   }
-  EXPECT_EQ(callRead(hisGetRegisterBasic, -5, 78).code, 4010);
+  EXPECT_EQ(callRead(hisGetRegisterBasic, -5, 78).code, 6016);
 
   std::string a(3660, '#'), b(1320, '#'), c(360, '#'), d(120, '#');
   short la = 3660, lb = 1319, lc = 360, ld = 120;
-  EXPECT_EQ(hisReadPrescription(a.data(), &la, b.data(), &lb, c.data(), &lc, d.data(), &ld), 4010);
+  EXPECT_EQ(hisReadPrescription(a.data(), &la, b.data(), &lb, c.data(), &lc, d.data(), &ld), 6016);
   EXPECT_EQ(a, std::string(3660, '#'));
   Reply seq = callRead(
       [](char* buf, short* len) {
@@ -73,7 +75,7 @@ TEST_F(FrameTest, ShortLengthsAnswer4010AndTouchNothing) {
                                   const_cast<char*>("1"), buf, len);
       },
       295, 296);
-  EXPECT_EQ(seq.code, 4010);
+  EXPECT_EQ(seq.code, 6016);
   EXPECT_EQ(readState(), baseState());
 }
 
@@ -212,7 +214,8 @@ TEST_F(StateTest, UnusableFilesMakeTheReaderAbsentAndSayWhy) {
   };
   const Case cases[] = {
       {"", "empty"},
-      {"{\"readers\": {", "not valid JSON"},
+      {"{\"readers\": {", "not valid JSON at line 1, column 14"},
+      {"{\n  \"readers\": x\n}", "not valid JSON at line 2, column 14"},
       {"[1, 2]", "state: expected an object"},
       {R"({"readers": {"1": {"hc": {"name": 5}}}})", "readers.1.hc.name: expected text"},
       {R"({"readers": {"1": {"hc": {"visits": {}}}}})", "readers.1.hc.visits: expected a list of objects"},
@@ -422,6 +425,35 @@ TEST_F(FuzzTest, GarbledStatesAndArgumentsNeverCrashOrCorruptTheFile) {
       EXPECT_FALSE(json::parse(after.str(), nullptr, false).is_discarded()) << i;
     }
   }
+}
+
+// --- the codes
+
+// Every code the simulator answers is one of the insurer's error-code file,
+// so a clinic program's developer sees the text a clinic would: a code the
+// file does not hold (or holds for another condition) misleads whoever
+// integrates against it.
+TEST(Codes, EveryAnswerIsACodeOfTheInsurersFile) {
+  std::set<int> known;
+  {
+    std::ifstream f(IC_ERROR_CODES, std::ios::binary);
+    ASSERT_TRUE(f) << IC_ERROR_CODES;
+    std::string line;
+    while (std::getline(f, line))
+      if (line.size() >= 4 && std::isdigit(static_cast<unsigned char>(line[0])))
+        known.insert(std::stoi(line.substr(0, 4)));
+  }
+  std::ifstream h(SIM_SOURCE_DIR "/api.h");
+  std::stringstream text;
+  text << h.rdbuf();
+  std::string header = text.str();
+  const std::regex constant(R"(inline constexpr int (k\w+) = (\d+);)");
+  int seen = 0;
+  for (std::sregex_iterator it(header.begin(), header.end(), constant), end; it != end; ++it) {
+    ++seen;
+    EXPECT_TRUE(known.count(std::stoi((*it)[2].str()))) << (*it)[1] << " = " << (*it)[2];
+  }
+  EXPECT_GT(seen, 30);
 }
 
 }  // namespace

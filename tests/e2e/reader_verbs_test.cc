@@ -133,7 +133,7 @@ TEST_F(ReaderVerbs, ProfessionalCardPin) {
 
   simState(state("\"1\": {\"keypad\": [\"1111\"]," + reader(1).substr(6)));
   run("/VerifyHPCPIN");
-  EXPECT_TRUE(shown(events(), {"red", "醫師卡認證 失敗 9011", "6"}));
+  EXPECT_TRUE(shown(events(), {"red", "醫師卡認證 失敗 5102", "6"}));
 
   simState(state("\"1\": {\"keypad\": [\"0000\"]," + reader(1).substr(6)));
   run("/VerifyHPCPIN");

@@ -1,0 +1,126 @@
+# cmake -DBIN=<win32 bin folder> -DSOURCE=<project> -DVERSION=<x.y.z> -DWORK=<folder>
+#       [-DDEVKIT=<zip>] [-DCLINIC=<zip>] -P devkit-check.cmake
+#
+# The two zips side by side: without DEVKIT / CLINIC they are packed into WORK
+# first (cmake/devkit.cmake, cmake/release.cmake). The developers' kit holds
+# exactly the program, the simulated libraries, icsim, the example states and
+# the developers' pages, says it is never installed at a clinic, and its
+# programs are the ones built; the clinic's zip holds nothing of the kit's.
+cmake_minimum_required(VERSION 3.25)
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK}/devkit ${WORK}/clinic)
+if(NOT DEFINED DEVKIT)
+  execute_process(COMMAND ${CMAKE_COMMAND} -DBIN=${BIN} -DSOURCE=${SOURCE} -DVERSION=${VERSION}
+    -DOUT=${WORK} -P ${SOURCE}/cmake/devkit.cmake RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "packing the developers' kit failed")
+  endif()
+  set(DEVKIT ${WORK}/ic-${VERSION}-win32-devkit.zip)
+endif()
+if(NOT DEFINED CLINIC)
+  execute_process(COMMAND ${CMAKE_COMMAND} -DEXE=${BIN}/ic.exe -DSOURCE=${SOURCE}
+    -DVERSION=${VERSION} -DOUT=${WORK} -P ${SOURCE}/cmake/release.cmake RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "packing the release failed")
+  endif()
+  set(CLINIC ${WORK}/ic-${VERSION}-win32.zip)
+endif()
+
+function(entries_of zip out)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${zip} OUTPUT_VARIABLE listing RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${zip} cannot be read as a zip")
+  endif()
+  string(REGEX REPLACE "\n$" "" listing "${listing}")
+  string(REPLACE "\n" ";" listing "${listing}")
+  list(FILTER listing EXCLUDE REGEX "/$")
+  set(${out} "${listing}" PARENT_SCOPE)
+endfunction()
+
+set(failures "")
+get_filename_component(kitName ${DEVKIT} NAME)
+if(NOT kitName STREQUAL "ic-${VERSION}-win32-devkit.zip")
+  string(APPEND failures "the kit is named ${kitName}\n")
+endif()
+
+# Kept here on purpose rather than taken from devkit.cmake: an entry added or
+# dropped there must be a decision seen in this list too.
+set(programs ic.exe cshis.dll PEAT1511B01.dll nhi_eiiapi.dll unzip32.dll icsim.exe)
+set(texts README.md ic-README.md docs/simulator.md docs/declare-sim.md docs/files.md
+    docs/results.md docs/forms.md)
+file(GLOB examples RELATIVE ${SOURCE}/sim/examples ${SOURCE}/sim/examples/*.json)
+list(TRANSFORM examples PREPEND examples/)
+set(expected ${programs} ${texts} ${examples})
+
+entries_of(${DEVKIT} kit)
+foreach(e IN LISTS kit)
+  if(NOT e IN_LIST expected)
+    string(APPEND failures "the kit holds ${e}, which is not part of it\n")
+  endif()
+  if(NOT e MATCHES "^[ -~]+$")
+    string(APPEND failures "the kit's name ${e} is not ASCII\n")
+  endif()
+endforeach()
+foreach(e IN LISTS expected)
+  if(NOT e IN_LIST kit)
+    string(APPEND failures "the kit lacks ${e}\n")
+  endif()
+endforeach()
+
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${DEVKIT} WORKING_DIRECTORY ${WORK}/devkit
+  RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${DEVKIT} cannot be unpacked")
+endif()
+foreach(p IN LISTS programs)
+  if(EXISTS ${WORK}/devkit/${p})
+    file(SHA256 ${WORK}/devkit/${p} packed)
+    file(SHA256 ${BIN}/${p} built)
+    if(NOT packed STREQUAL built)
+      string(APPEND failures "the kit's ${p} is not the one built\n")
+    endif()
+  endif()
+endforeach()
+foreach(t IN LISTS texts)
+  if(NOT EXISTS ${WORK}/devkit/${t})
+    continue()
+  endif()
+  file(READ ${WORK}/devkit/${t} hex HEX)
+  string(REGEX MATCHALL ".." bytes "${hex}")
+  list(JOIN bytes " " bytes)
+  string(REPLACE "0d 0a" "" bare "${bytes}")
+  if(bare MATCHES "(^| )(0d|0a)( |$)")
+    string(APPEND failures "${t} has line ends other than CR LF\n")
+  endif()
+endforeach()
+if(EXISTS ${WORK}/devkit/README.md)
+  file(READ ${WORK}/devkit/README.md readme)
+  foreach(want "NEVER install at a clinic" "切勿安裝於診所" "start /wait ..\\ic.exe /ReadF4"
+          "Start-Process -Wait" "ui.log" "cshis-sim.log")
+    string(FIND "${readme}" "${want}" at)
+    if(at EQUAL -1)
+      string(APPEND failures "the kit's README.md does not say \"${want}\"\n")
+    endif()
+  endforeach()
+endif()
+
+# The clinic's zip: nothing of the kit beyond the program (and a README of its
+# own under the same name); its exact content is release-check.cmake's.
+entries_of(${CLINIC} clinic)
+set(shared ic.exe README.md)
+foreach(e IN LISTS kit)
+  if(e IN_LIST clinic AND NOT e IN_LIST shared)
+    string(APPEND failures "the clinic's zip holds the kit's ${e}\n")
+  endif()
+endforeach()
+foreach(e IN LISTS clinic)
+  string(TOLOWER "${e}" lower)
+  if(lower MATCHES "\\.dll$|icsim|devkit|\\.json$")
+    string(APPEND failures "the clinic's zip holds ${e}\n")
+  endif()
+endforeach()
+
+if(failures)
+  message(FATAL_ERROR "${failures}")
+endif()
+message(STATUS "${DEVKIT}: ${kit}")
