@@ -69,6 +69,7 @@ void cmd_icZupRn(Run& run) {
   // Block by block: only what is shown is read, however long the register.
   std::string block;
   int64_t blockFirst = 0;
+  listGather(run);  // the register's lines reach the screen in one piece
   for (int64_t i = 0; i < n && run.list1.size() <= kMaxLines; ++i) {
     if (i == 0 || i - blockFirst >= kBlockRecords) {
       blockFirst = i;
@@ -83,6 +84,7 @@ void cmd_icZupRn(Run& run) {
     record.resize(kReadWidth, ' ');
     for (const std::string& line : registerLines(cp950::normalize(record))) listAdd(run, line);
   }
+  listSend(run);
   run.screen.caption("vexa5", b5("上傳日期時間 查核"));
   run.screen.placeMain(kLeft, kTop, kListWidth + kMainExtraWidth, kListHeight + kMainExtraHeight);
   run.win.endAtOnce = true;

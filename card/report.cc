@@ -1,6 +1,7 @@
 #include "card/report.h"
 
 #include <algorithm>
+#include <functional>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -185,10 +186,20 @@ MAY_END_RUN void checked(Run& run, const char* label) {
   msg4apierr(run, static_cast<int16_t>(run.lastStatus), b5(label));
 }
 
+// The report's lines are gathered between reads: what was gathered reaches
+// the screen (one write to the event log) before a read and its messages.
+MAY_END_RUN void checkedRead(Run& run, const std::function<void()>& read, const char* label) {
+  const bool gathering = run.list1Gathering;
+  listSend(run);
+  read();
+  checked(run, label);
+  if (gathering) listGather(run);
+}
+
 // A section's read, checked as above.
 MAY_END_RUN std::string readChecked(Run& run, CardRead read, int length, const char* label) {
-  CardReply reply = readCard(run, read, static_cast<int16_t>(length));
-  checked(run, label);
+  CardReply reply;
+  checkedRead(run, [&] { reply = readCard(run, read, static_cast<int16_t>(length)); }, label);
   return std::move(reply.bytes);
 }
 
@@ -249,8 +260,9 @@ MAY_END_RUN void prescriptionSection(Run& run) {
   std::string outpatient(kOutpatientLength, ' '), longTerm(kLongTermLength, ' ');
   std::string important(kImportantLength, ' '), allergy(kAllergyLength, ' ');
   int16_t lo = kOutpatientLength, ll = kLongTermLength, li = kImportantLength, la = kAllergyLength;
-  run.lastStatus = run.card.hisReadPrescription(outpatient, lo, longTerm, ll, important, li, allergy, la);
-  checked(run, "讀取處方箋作業");
+  checkedRead(run, [&] {
+    run.lastStatus = run.card.hisReadPrescription(outpatient, lo, longTerm, ll, important, li, allergy, la);
+  }, "讀取處方箋作業");
   say(run, "-------------- 讀取處方箋作業---------------");
   say(run, "-------------- 門診處方箋：保留60組---------------");
   say(run, "醫令類別代碼: 1.非長期藥品處方箋 2.長期藥品處方箋 3.診療 4.特殊材料 5.重要醫令(含門住診)");
@@ -337,6 +349,7 @@ std::string mode(const std::string& C) {
 }
 
 MAY_END_RUN void loadAll(Run& run) {
+  listGather(run);
   basicSection(run);
 
   const std::string lastSeq = readChecked(run, &CardLib::hisGetLastSeqNum, kLastSeqLength, "最近一次就醫序號");
@@ -349,6 +362,7 @@ MAY_END_RUN void loadAll(Run& run) {
   totalsSections(run);
   preventionSections(run);
   organSection(run);
+  listSend(run);
 
   List1DataSave(run);
   List1DataSave(run);

@@ -71,6 +71,7 @@ class LoggedScreen : public Screen {
   void appTitle(const std::string& text) override { s_.appTitle(text); }
   void listClear() override { s_.listClear(); }
   void listAdd(const std::string& line) override { s_.listAdd(line); }
+  void listAddLines(std::span<const std::string> lines) override { s_.listAddLines(lines); }
   void show(const std::string& window) override;
   void hideMain() override { s_.hideMain(); }
   void placeMain(int left, int top, int width, int height) override {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <span>
 
 #include "platform/cp950.h"
 #include "frame/run.h"
@@ -170,12 +171,34 @@ void waitForWindows(Run& run) {
   }
 }
 
+namespace {
+void sendGathered(Run& run) {
+  if (run.list1Sent < run.list1.size())
+    run.screen.listAddLines(std::span<const std::string>(run.list1).subspan(run.list1Sent));
+  run.list1Sent = run.list1.size();
+}
+}  // namespace
+
 void listClear(Run& run) {
+  if (run.list1Gathering) sendGathered(run);
   run.list1.clear();
+  run.list1Sent = 0;
   run.screen.listClear();
 }
 
 void listAdd(Run& run, const std::string& line) {
   run.list1.push_back(line);
+  if (run.list1Gathering) return;
   run.screen.listAdd(line);
+  run.list1Sent = run.list1.size();
+}
+
+void listGather(Run& run) {
+  run.list1Gathering = true;
+  run.list1Sent = run.list1.size();
+}
+
+void listSend(Run& run) {
+  if (run.list1Gathering) sendGathered(run);
+  run.list1Gathering = false;
 }

@@ -45,6 +45,11 @@ void showWindow(Run& run, const std::string& window);
 // The main window's log list List1.
 void listClear(Run& run);
 void listAdd(Run& run, const std::string& line);
+// From listGather on, added lines reach the screen in one piece at listSend
+// (or listClear); listSend also ends the gathering. Whoever gathers sends
+// before anything else can reach the screen or end the run.
+void listGather(Run& run);
+void listSend(Run& run);
 
 // vexa5's Timer2 (enabled only by "/WaitingForm").
 MAY_END_RUN void Timer2_Timer(Run& run);

@@ -109,3 +109,21 @@ TEST(RunFrame, NumbersAsTheRuntimePrintsThem) {
   EXPECT_EQ(formatSingle(14.983333), "14.98333");
   EXPECT_EQ(formatSingle(-0.5), "-.5");
 }
+
+// Gathered lines reach the screen in their place: before a clear, at the
+// send, and none twice; List1 holds every line at once.
+TEST_F(ProgressTest, GatheredListLinesKeepTheirPlace) {
+  listAdd(f.run, "before");
+  listGather(f.run);
+  listAdd(f.run, "a");
+  listAdd(f.run, "b");
+  EXPECT_EQ(f.run.list1, (std::vector<std::string>{"before", "a", "b"}));
+  listClear(f.run);
+  listAdd(f.run, "c");
+  listSend(f.run);
+  listSend(f.run);
+  listAdd(f.run, "d");
+  EXPECT_EQ(f.screen.events, (std::vector<std::string>{"list|before", "list|a", "list|b", "list-clear",
+                                                       "list|c", "list|d"}));
+  EXPECT_EQ(f.run.list1, (std::vector<std::string>{"c", "d"}));
+}

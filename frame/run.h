@@ -67,6 +67,10 @@ struct Run {
 
 
   std::vector<std::string> list1;  // the main window's log list
+  // While gathering, list1's lines from list1Sent on have not reached the
+  // screen yet (listGather, listSend).
+  bool list1Gathering = false;
+  size_t list1Sent = 0;
   // What the card procedures keep for the rest of the run (institution names
   // looked up, the report kept); theirs alone, the frame only holds it.
   std::shared_ptr<void> cardMemo;

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <span>
 #include <sstream>
 #include <utility>
 
@@ -139,6 +140,20 @@ class RecordScreen : public Screen {
     l += escape(line);
     l += '\n';
     put(l);
+  }
+  void listAddLines(std::span<const std::string> lines) override {
+    // Each line's event as listAdd logs it, all in one write: a run that dies
+    // keeps what it logged as with one write an event.
+    std::string l;
+    size_t size = 0;
+    for (const std::string& line : lines) size += line.size() + 6;
+    l.reserve(size + size / 2);
+    for (const std::string& line : lines) {
+      l += "list\t";
+      l += escape(line);
+      l += '\n';
+    }
+    if (!l.empty()) put(l);
   }
   void show(const std::string& window) override { event({"show", window}); }
   void hideMain() override {}

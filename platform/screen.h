@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,11 @@ struct Screen {
   virtual void appTitle(const std::string& text) {}
   virtual void listClear() = 0;
   virtual void listAdd(const std::string& line) = 0;
+  // Several lines at once, in their order (a report, a register): the same as
+  // adding each, but the record backend logs them in one write.
+  virtual void listAddLines(std::span<const std::string> lines) {
+    for (const std::string& line : lines) listAdd(line);
+  }
   // A window is shown to the operator; the run goes on until it is closed.
   virtual void show(const std::string& window) = 0;
   virtual void hideMain() = 0;

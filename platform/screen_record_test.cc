@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 
@@ -219,6 +220,25 @@ TEST_F(RecordForm, TheScriptIsTheFileIcUiOperatorNames) {
   std::string text;
   ASSERT_TRUE(disk->read(log, text));
   EXPECT_EQ(text.substr(text.rfind('\n', text.size() - 2) + 1), "ignored\t" + named + "\tunknown\n");
+}
+
+}  // namespace
+
+namespace {
+
+// Lines handed over in one piece are logged exactly as when added one by one.
+TEST_F(RecordForm, ListLinesInOnePieceLogAsOneByOne) {
+  const std::vector<std::string> lines = {b5("姓名:  王小明"), "a\tb\\c\rd\ne", "", std::string(3, ' ')};
+  {
+    auto s = screen("");
+    for (const std::string& l : lines) s->listAdd(l);
+    s->listAddLines({});
+    s->listAddLines(lines);
+  }
+  std::ifstream f(log_, std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(f), {}};
+  const std::string one = "list\t" + cp950::toUtf8(lines[0]) + "\nlist\ta\\tb\\\\c\\rd\\ne\nlist\t\nlist\t   \n";
+  EXPECT_EQ(text, one + one);
 }
 
 }  // namespace
