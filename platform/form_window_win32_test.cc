@@ -179,7 +179,7 @@ TEST(WindowScreen, TheApplicationTitleNamesATopLevelWindow) {
   screen->appTitle("temp");
   EXPECT_EQ(FindWindowW(nullptr, L"Waiting"), nullptr);
   EXPECT_EQ(FindWindowW(nullptr, L"temp"), w);
-  screen->exit();
+  screen->exit(0);
   EXPECT_FALSE(IsWindow(w));
 }
 
