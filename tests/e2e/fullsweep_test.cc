@@ -74,6 +74,16 @@ std::string withoutTimes(std::string s) {
   return std::regex_replace(s, time, "T");
 }
 
+// Two folders' files alike but for the times written into them (a run that
+// crosses a second boundary writes another time into uprecv.txt).
+bool sameButForTimes(const std::map<std::string, std::string>& a,
+                     const std::map<std::string, std::string>& b) {
+  if (a.size() != b.size()) return false;
+  for (auto i = a.begin(), j = b.begin(); i != a.end(); ++i, ++j)
+    if (i->first != j->first || withoutTimes(i->second) != withoutTimes(j->second)) return false;
+  return true;
+}
+
 struct FullSweep : Run {
   std::map<std::string, std::string> before;
 
@@ -184,7 +194,7 @@ TEST_F(FullSweep, EveryVerbWithTheDiskFullFromEachWriteOn) {
       check(v, roomy, std::string(v.C) + " full from write " + std::to_string(n));
       if (HasFailure()) return;
       // Past the run's last write: the disk never filled.
-      if (!told() && snapshot() == roomy) break;
+      if (!told() && sameButForTimes(snapshot(), roomy)) break;
     }
     EXPECT_LE(n, 40) << v.C << ": more writes than the sweep tries";
   }
