@@ -165,19 +165,45 @@ class WinFolder : public OpenFolder {
   std::vector<HANDLE> held_;
 };
 
-// FILE_APPEND_DATA alone: every WriteFile lands at the end in one step.
+// FILE_APPEND_DATA without FILE_WRITE_DATA: every WriteFile lands at the end.
+// Windows makes such a write one step, but not every implementation does (under
+// Wine two processes appending at once can each find the same end and write
+// over each other's line), so each write is also taken under a one-byte lock
+// far past any real end of the file. The lock only orders writers; a writer
+// that cannot have it within a second (a share without locks) writes anyway.
 class WinAppend : public AppendFile {
  public:
   WinAppend(HANDLE h, int64_t size) : h_(h), size_(size) {}
   ~WinAppend() override { CloseHandle(h_); }
   bool write(const std::string& data) override {
+    const bool locked = lock();
     DWORD n = 0;
-    return WriteFile(h_, data.data(), static_cast<DWORD>(data.size()), &n, nullptr) &&
-           n == data.size();
+    const bool ok = WriteFile(h_, data.data(), static_cast<DWORD>(data.size()), &n, nullptr) &&
+                    n == data.size();
+    if (locked) {
+      OVERLAPPED o = at();
+      UnlockFileEx(h_, 0, 1, 0, &o);
+    }
+    return ok;
   }
   int64_t size() override { return size_; }
 
  private:
+  static OVERLAPPED at() {
+    OVERLAPPED o{};
+    o.OffsetHigh = 0x40000000;  // 2^62: no log file ever reaches it
+    return o;
+  }
+  bool lock() {
+    const ULONGLONG until = GetTickCount64() + 1000;
+    for (;;) {
+      OVERLAPPED o = at();
+      if (LockFileEx(h_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &o)) return true;
+      if (GetLastError() != ERROR_LOCK_VIOLATION || GetTickCount64() >= until) return false;
+      Sleep(1);
+    }
+  }
+
   HANDLE h_;
   int64_t size_;
 };
@@ -213,7 +239,7 @@ class WinDisk : public Disk {
 
   std::unique_ptr<AppendFile> openAppend(const std::string& path, const std::string& header) override {
     if (path.empty() || isDir(attributes(path))) return nullptr;
-    HANDLE h = CreateFileW(wide(path).c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+    HANDLE h = CreateFileW(wide(path).c_str(), FILE_READ_DATA | FILE_APPEND_DATA | SYNCHRONIZE,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return nullptr;

@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <thread>
+#include <vector>
 
 #include "platform/cp950.h"
 
@@ -63,6 +66,43 @@ TEST_F(RealPlatform, WritesAppendsAndReadsWholeFiles) {
   EXPECT_EQ(slurp(root_ / "a.txt"), "x");
   ASSERT_TRUE(disk_->append(at("new.txt"), "n"));
   EXPECT_EQ(slurp(root_ / "new.txt"), "n");
+}
+
+// The run log of two workstations: each run holds its own append handle and
+// writes whole lines; none may land on another's, the header comes once.
+TEST_F(RealPlatform, AppendHandlesWritingAtOnceKeepEveryLineWhole) {
+  const std::string p = at("day.log");
+  constexpr int kWriters = 4, kLines = 300;
+  std::vector<std::unique_ptr<AppendFile>> files;
+  for (int w = 0; w < kWriters; ++w) {
+    files.push_back(disk_->openAppend(p, "HEAD\n"));
+    ASSERT_TRUE(files.back());
+  }
+  std::vector<std::thread> writers;
+  for (int w = 0; w < kWriters; ++w)
+    writers.emplace_back([&, w] {
+      for (int i = 0; i < kLines; ++i)
+        files[w]->write("writer " + std::to_string(w) + " line " + std::to_string(i) +
+                        std::string(40 + (i * 7 + w) % 50, '.') + "\n");
+    });
+  for (std::thread& t : writers) t.join();
+  files.clear();
+  std::istringstream in(slurp(root_ / "day.log"));
+  std::string line;
+  ASSERT_TRUE(std::getline(in, line));
+  EXPECT_EQ(line, "HEAD");
+  std::vector<int> next(kWriters, 0);
+  int whole = 0;
+  while (std::getline(in, line)) {
+    int w = -1, i = -1;
+    char tail[128] = {};
+    ASSERT_EQ(std::sscanf(line.c_str(), "writer %d line %d%127s", &w, &i, tail), 3) << line;
+    ASSERT_TRUE(w >= 0 && w < kWriters) << line;
+    EXPECT_EQ(i, next[w]++) << line;
+    EXPECT_EQ(std::string(tail), std::string(40 + (i * 7 + w) % 50, '.')) << line;
+    ++whole;
+  }
+  EXPECT_EQ(whole, kWriters * kLines);
 }
 
 TEST_F(RealPlatform, WritesAtAnOffsetKeepingTheRest) {
