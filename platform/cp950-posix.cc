@@ -8,6 +8,8 @@
 #include <unicode/ucnv_err.h>
 #include <unicode/ustring.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -85,56 +87,97 @@ char32_t decodeWithIcu(const char* p, int n) {
   return cp;
 }
 
-// Each character's code point, by its bytes (a single byte below 0x100, a
-// pair above), kept once ICU has given it: a report decodes the same few
-// hundred characters thousands of times. 0: not asked yet. Guarded by lock().
-char32_t (&decoded())[65536] {
-  static char32_t table[65536];
+// Each character's UTF-8 bytes, by its CP950 bytes (a single byte below
+// 0x100, a pair above), kept once ICU has given them: a report decodes the
+// same few hundred characters thousands of times. Packed as the bytes in the
+// low three bytes and their count in the top one; a character beyond the
+// basic plane keeps its code point with the count 4. 0: not asked yet.
+// Guarded by lock().
+uint32_t (&decoded())[65536] {
+  static uint32_t table[65536];
   return table;
 }
 
+unsigned keyOf(const char* p, int n) {
+  return n == 1 ? static_cast<unsigned char>(p[0])
+                : static_cast<unsigned char>(p[0]) << 8 | static_cast<unsigned char>(p[1]);
+}
+
+uint32_t utf8Packed(const char* p, int n) {
+  uint32_t& packed = decoded()[keyOf(p, n)];
+  if (packed == 0) {
+    const char32_t cp = decodeWithIcu(p, n);
+    if (cp >= 0x10000) {
+      packed = 4u << 24 | static_cast<uint32_t>(cp);
+    } else {
+      char b[4] = {};
+      const auto count = static_cast<uint32_t>(putUtf8(b, cp) - b);
+      packed = count << 24 | static_cast<uint32_t>(static_cast<unsigned char>(b[0])) |
+               static_cast<uint32_t>(static_cast<unsigned char>(b[1])) << 8 |
+               static_cast<uint32_t>(static_cast<unsigned char>(b[2])) << 16;
+    }
+  }
+  return packed;
+}
+
+// Writes the character's UTF-8 at `o`, which has room for four bytes; the
+// end of what it wrote.
 char* decodeOne(char* o, const char* p, int n) {
-  const unsigned key = n == 1 ? static_cast<unsigned char>(p[0])
-                              : static_cast<unsigned char>(p[0]) << 8 | static_cast<unsigned char>(p[1]);
-  char32_t& cp = decoded()[key];
-  if (cp == 0) cp = decodeWithIcu(p, n);
-  return putUtf8(o, cp);
+  const uint32_t packed = utf8Packed(p, n);
+  const uint32_t count = packed >> 24;
+  if (count == 4) return putUtf8(o, packed & 0xFFFFFF);
+  const char b[4] = {static_cast<char>(packed & 0xFF), static_cast<char>(packed >> 8 & 0xFF),
+                     static_cast<char>(packed >> 16 & 0xFF), 0};
+  std::memcpy(o, b, 4);
+  return o + count;
+}
+
+// Walks CP950 bytes as Windows decodes them: ASCII runs as they are, each
+// character to `one(bytes, count)`, and each broken sequence to `broken()`
+// (a lead byte at the end, a lead byte before a NUL, which is kept, or a lead
+// byte before a byte that is no trail byte, which it eats).
+template <typename Ascii, typename One, typename Broken>
+void walk(std::string_view bytes, Ascii ascii, One one, Broken broken) {
+  for (size_t i = 0; i < bytes.size();) {
+    const unsigned char b = static_cast<unsigned char>(bytes[i]);
+    if (b < 0x80) {
+      size_t end = i + 1;
+      while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) < 0x80) ++end;
+      ascii(bytes.data() + i, end - i);
+      i = end;
+    } else if (isLead(b)) {
+      if (i + 1 >= bytes.size() || bytes[i + 1] == '\0') {
+        broken();
+        ++i;
+      } else if (!isTrail(static_cast<unsigned char>(bytes[i + 1]))) {
+        broken();
+        i += 2;
+      } else {
+        one(bytes.data() + i, 2);
+        i += 2;
+      }
+    } else {
+      one(bytes.data() + i, 1);
+      ++i;
+    }
+  }
 }
 
 }  // namespace
 
 std::string toUtf8(std::string_view bytes) {
   std::lock_guard<std::mutex> g(lock());
-  // No byte gives more than three (a pair gives at most four).
-  std::string out(bytes.size() * 3, '\0');
+  // No byte gives more than three (a pair gives at most four); one more
+  // byte of room for the four written at once.
+  std::string out(bytes.size() * 3 + 1, '\0');
   char* o = out.data();
-  for (size_t i = 0; i < bytes.size();) {
-    unsigned char b = static_cast<unsigned char>(bytes[i]);
-    if (b < 0x80) {
-      size_t end = i + 1;  // a run of ASCII goes over as it is
-      while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) < 0x80) ++end;
-      std::memcpy(o, bytes.data() + i, end - i);
-      o += end - i;
-      i = end;
-    } else if (isLead(b)) {
-      if (i + 1 >= bytes.size()) {
-        *o++ = '?';
-        ++i;
-      } else if (bytes[i + 1] == '\0') {
-        *o++ = '?';  // a NUL after a lead byte is kept, as Windows keeps it
-        ++i;
-      } else if (!isTrail(static_cast<unsigned char>(bytes[i + 1]))) {
-        *o++ = '?';
-        i += 2;
-      } else {
-        o = decodeOne(o, bytes.data() + i, 2);
-        i += 2;
-      }
-    } else {
-      o = decodeOne(o, bytes.data() + i, 1);
-      ++i;
-    }
-  }
+  walk(
+      bytes,
+      [&](const char* p, size_t n) {
+        std::memcpy(o, p, n);
+        o += n;
+      },
+      [&](const char* p, int n) { o = decodeOne(o, p, n); }, [&] { *o++ = '?'; });
   out.resize(static_cast<size_t>(o - out.data()));
   return out;
 }
@@ -201,6 +244,11 @@ std::string fromUtf8WithIcu(std::string_view utf8) {
 
 }  // namespace
 
+// A character comes back from Windows' round trip as the bytes of its code
+// point in CP950, which are its own bytes for nearly every character: "?" for
+// what has no way back, the standard form for a duplicate. The same as
+// fromUtf8(toUtf8(bytes)), character by character: CP950 has no state that
+// carries from one character to the next.
 std::string normalize(std::string_view bytes) {
   bool plain = true;
   for (char ch : bytes)
@@ -209,7 +257,42 @@ std::string normalize(std::string_view bytes) {
       break;
     }
   if (plain) return std::string(bytes);
-  return fromUtf8(toUtf8(bytes));
+  // Each character's bytes after the round trip (at most three), their
+  // count in the top byte with its high bit set once known. Guarded by lock().
+  static uint32_t back[65536];
+  std::lock_guard<std::mutex> g(lock());
+  // A character never comes back longer than its bytes ("?" for a pair is
+  // shorter), but room for three a byte keeps any table safe.
+  std::string out(bytes.size() * 3 + 1, '\0');
+  char* o = out.data();
+  walk(
+      bytes,
+      [&](const char* p, size_t n) {
+        std::memcpy(o, p, n);
+        o += n;
+      },
+      [&](const char* p, int n) {
+        uint32_t& packed = back[keyOf(p, n)];
+        if (packed == 0) {
+          char u[5] = {};
+          const size_t len = static_cast<size_t>(decodeOne(u, p, n) - u);
+          const std::string b = fromUtf8WithIcu(std::string_view(u, len));
+          if (b.size() > 3) {  // never for CP950; "?" rather than a cut character
+            *o++ = '?';
+            return;
+          }
+          packed = (0x80u | static_cast<uint32_t>(b.size())) << 24;
+          for (size_t k = 0; k < b.size(); ++k)
+            packed |= static_cast<uint32_t>(static_cast<unsigned char>(b[k])) << (8 * k);
+        }
+        const char b[4] = {static_cast<char>(packed & 0xFF), static_cast<char>(packed >> 8 & 0xFF),
+                           static_cast<char>(packed >> 16 & 0xFF), 0};
+        std::memcpy(o, b, 4);
+        o += packed >> 24 & 0x7F;
+      },
+      [&] { *o++ = '?'; });
+  out.resize(static_cast<size_t>(o - out.data()));
+  return out;
 }
 
 }  // namespace cp950

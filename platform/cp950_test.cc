@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
+
 TEST(Cp950, RoundTripsChineseAndAscii) {
   const std::string name = b5("王小明");
   EXPECT_EQ(name, "\xA4\xFD\xA4\x70\xA9\xFA");
@@ -26,4 +29,40 @@ TEST(Cp950, UnmappableCharactersBecomeQuestionMarks) {
 TEST(Cp950, UserDefinedAreaSurvivesTheRoundTrip) {
   const std::string eudc = "\xFA\x40\x8E\xA1";
   EXPECT_EQ(cp950::normalize(eudc), eudc);
+}
+
+// Every character is converted through tables kept per character; the whole
+// code page and random texts must come out as the conversion of the whole
+// text would: the round trip of normalize() is fromUtf8(toUtf8()).
+TEST(Cp950, EveryCharacterAndMixedTextsConvertAsWholeTexts) {
+  int roundTrips = 0;
+  for (unsigned key = 0x80; key < 0x10000; ++key) {
+    std::string bytes;
+    if (key >= 0x100) {
+      if (!cp950::isLead(key >> 8) || !cp950::isTrail(key & 0xFF)) continue;
+      bytes = {static_cast<char>(key >> 8), static_cast<char>(key & 0xFF)};
+    } else if (cp950::isLead(key)) {
+      continue;
+    } else {
+      bytes = std::string(1, static_cast<char>(key));
+    }
+    const std::string u = cp950::toUtf8(bytes);
+    ASSERT_FALSE(u.empty()) << std::hex << key;
+    ASSERT_EQ(cp950::normalize(bytes), cp950::fromUtf8(u)) << std::hex << key;
+    if (cp950::fromUtf8(u) == bytes) ++roundTrips;
+  }
+  EXPECT_GT(roundTrips, 13000);  // the Big5 characters and more come back as they were
+
+  std::mt19937 random(950);
+  const std::string pieces[] = {"A", " ", "\r\n", std::string(1, '\0'), "\xA4\xFD", "\xA4",
+                                "\xA4\x30", "\xF9\xF9", "\xC8\x40", "\x80", "\xFF", "\xFA\x40",
+                                "\xA1\x40", "\xA2\xCC", "\xA4\x61"};
+  for (int n = 0; n < 2000; ++n) {
+    std::string text;
+    const int count = static_cast<int>(random() % 12);
+    for (int k = 0; k < count; ++k) text += pieces[random() % std::size(pieces)];
+    std::string whole = cp950::toUtf8(text);
+    ASSERT_EQ(cp950::normalize(text), cp950::fromUtf8(whole)) << text;
+    ASSERT_EQ(cp950::normalize(cp950::normalize(text)), cp950::normalize(text)) << text;
+  }
 }
