@@ -246,6 +246,9 @@ struct CardMemo {
   // The cache's whole records, when held.
   enum class Held { Unread, Yes, No } cacheHeld = Held::Unread;
   std::string cache;
+  // The held cache's records by code: the name of the first record with one,
+  // or an empty name when every record of the code has none.
+  std::unordered_map<std::string, std::string> cacheIndex;
   // The list List1DataSave last saved whole (the copy and the holder's
   // history) in this run.
   bool saved = false;
@@ -255,6 +258,16 @@ struct CardMemo {
 CardMemo& memo(Run& run) {
   if (!run.cardMemo) run.cardMemo = std::make_shared<CardMemo>();
   return *static_cast<CardMemo*>(run.cardMemo.get());
+}
+
+// Adds whole cache records to the index of the held cache; a record with a
+// name wins over one without, wherever they stand, as in searchCache.
+void indexCache(CardMemo& m, const std::string& records) {
+  for (size_t off = 0; off + kOffsRecord <= records.size(); off += kOffsRecord) {
+    std::string& known = m.cacheIndex[records.substr(off, kOffsCodeWidth)];
+    if (known.empty())
+      known = cutAt(records.substr(off + kOffsCodeWidth, kOffsNameWidth), kNameStops);
+  }
 }
 
 // The cache as this run knows it: read once when small enough to hold, else
@@ -269,9 +282,16 @@ Cached lookUpCache(Run& run, CardMemo& m, const std::string& code, std::string& 
         (*len == 0 || run.disk.readAt(path, 0, static_cast<size_t>(*len), m.cache))) {
       m.cache.resize(static_cast<size_t>(*len / kOffsRecord * kOffsRecord));
       m.cacheHeld = Held::Yes;
+      indexCache(m, m.cache);
     }
   }
-  if (m.cacheHeld == Held::Yes) return searchCache(m.cache, code, name, Cached::No);
+  if (m.cacheHeld == Held::Yes) {
+    auto it = m.cacheIndex.find(code);
+    if (it == m.cacheIndex.end()) return Cached::No;
+    if (it->second.empty()) return Cached::NotListed;
+    name = it->second;
+    return Cached::Named;
+  }
   return findInCache(run, code, name);
 }
 
@@ -288,6 +308,7 @@ void addToCache(Run& run, CardMemo& m, const std::string& code, const std::strin
   if (m.cacheHeld == CardMemo::Held::Yes) {
     m.cache.resize(static_cast<size_t>(records * kOffsRecord), ' ');
     m.cache += rec;
+    indexCache(m, rec);
   }
 }
 
