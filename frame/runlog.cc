@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -113,11 +114,30 @@ void RunLog::line(const char* kind, const std::string& text) noexcept {
   try {
     int ms = 0;
     const DateTime t = clock_.nowPrecise(ms);
-    char head[80];
-    std::snprintf(head, sizeof head, "%04d-%02d-%02d %02d:%02d:%02d.%03d [%lld] %-7s ", t.year,
-                  t.month, t.day, t.hour, t.minute, t.second, ms, static_cast<long long>(pid_),
-                  kind);
-    put(head + cp950::toUtf8(runlog::maskIds(runlog::oneLine(text))) + "\r\n");
+    // "2026-12-09 09:53:25.714 [28734] kind    ": written by hand, a line
+    // is made for every card call.
+    std::string l;
+    l.reserve(48 + text.size() * 2);
+    auto digits = [&l](long long v, int width) {  // no field is ever negative
+      char b[24];
+      int n = 0;
+      unsigned long long u = v < 0 ? 0 : static_cast<unsigned long long>(v);
+      do {
+        b[n++] = static_cast<char>('0' + u % 10);
+        u /= 10;
+      } while (u != 0);
+      while (n < width) b[n++] = '0';
+      while (n > 0) l += b[--n];
+    };
+    digits(t.year, 4), l += '-', digits(t.month, 2), l += '-', digits(t.day, 2), l += ' ';
+    digits(t.hour, 2), l += ':', digits(t.minute, 2), l += ':', digits(t.second, 2), l += '.';
+    digits(ms, 3), l += " [", digits(pid_, 1), l += "] ";
+    l += kind;
+    for (size_t n = std::strlen(kind); n < 7; ++n) l += ' ';
+    l += ' ';
+    l += cp950::toUtf8(runlog::maskIds(runlog::oneLine(text)));
+    l += "\r\n";
+    put(l);
   } catch (...) {
   }
 }
@@ -153,10 +173,12 @@ void RunLog::open(const std::string& workDir, bool enabled) noexcept {
     if (!dir.empty() && dir.back() != '\\') dir += '\\';
     const std::string folder = dir + runlog::kFolder;
     state_ = State::Off;
-    if (!disk_.isFolder(dir + "ic")) disk_.makeFolder(dir + "ic");
-    if (!disk_.isFolder(folder) && !disk_.makeFolder(folder)) {
-      problem_ = "the folder " + folder + " cannot be made";
-      return;
+    if (!disk_.isFolder(folder)) {  // the first run of the day in a new folder
+      if (!disk_.isFolder(dir + "ic")) disk_.makeFolder(dir + "ic");
+      if (!disk_.makeFolder(folder)) {
+        problem_ = "the folder " + folder + " cannot be made";
+        return;
+      }
     }
     const std::string path = folder + "\\" + runlog::dayFileName(clock_.now());
     file_ = disk_.openAppend(path, runlog::kBom);

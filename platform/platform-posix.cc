@@ -206,9 +206,17 @@ class PosixDisk : public Disk {
 
   std::unique_ptr<AppendFile> openAppend(const std::string& path, const std::string& header) override {
     const fs::path p = native(path);
-    int fd = ::open(p.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    const bool created = fd >= 0;
-    if (!created) fd = ::open(p.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    // Most runs find the day's file there. O_NONBLOCK: a pipe of that name
+    // must not hold the run until someone reads it (it is refused below).
+    constexpr int kExisting = O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC;
+    int fd = ::open(p.c_str(), kExisting);
+    bool created = false;
+    if (fd < 0 && errno == ENOENT) {
+      // Made here or by another run at the same moment: one header only.
+      fd = ::open(p.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      created = fd >= 0;
+      if (!created && errno == EEXIST) fd = ::open(p.c_str(), kExisting);
+    }
     if (fd < 0) return nullptr;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

@@ -16,6 +16,10 @@
 
 #include "platform/cp950.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -104,6 +108,17 @@ TEST_F(RealPlatform, AppendHandlesWritingAtOnceKeepEveryLineWhole) {
   }
   EXPECT_EQ(whole, kWriters * kLines);
 }
+
+#ifndef _WIN32
+// A pipe where the day's run log should be is refused at once: opening it for
+// writing would otherwise wait for a reader for ever.
+TEST_F(RealPlatform, AnAppendToAPipeIsRefusedWithoutWaiting) {
+  ASSERT_EQ(::mkfifo((root_ / "pipe.log").c_str(), 0600), 0);
+  EXPECT_EQ(disk_->openAppend(at("pipe.log"), "HEAD"), nullptr);
+  EXPECT_EQ(disk_->openAppend(at("sub"), "HEAD") != nullptr, true);  // a new file is made
+  EXPECT_EQ(slurp(root_ / "sub"), "HEAD");
+}
+#endif
 
 TEST_F(RealPlatform, WritesAtAnOffsetKeepingTheRest) {
   const std::string p = at("store");
