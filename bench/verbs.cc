@@ -386,6 +386,23 @@ void common(const fs::path& d) {
 
 void runLogOff(const fs::path& d) { put(d / "orvosys.ini", "[OrvoDent]\r\nRunLog=0\r\n"); }
 
+// The run log as a clinic's folder holds it between two patients: today's
+// file with a morning of earlier runs (the first run of a day, which makes
+// the folder and the file, is once a day and not what is measured).
+void earlierRunsToday(const fs::path& d) {
+  const std::time_t now = std::time(nullptr);
+  std::tm t{};
+  localtime_r(&now, &t);
+  char name[32];
+  std::snprintf(name, sizeof name, "ic%04d%02d%02d.log", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
+  std::string log = "\xEF\xBB\xBF";
+  for (int i = 0; i < 400; ++i)
+    log += "2026-12-09 08:" + num(i / 60 % 60, 2) + ":" + num(i % 60, 2) +
+           ".125 [4242] card    csOpenCom(1) => 0 ok, 12 ms\r\n";
+  fs::create_directories(d / "ic" / "log");
+  put(d / "ic" / "log" / name, log);
+}
+
 std::vector<Case> cases() {
   const std::string clock = rocToday() + "093045";
   auto readF4 = [clock](const fs::path& d) {
@@ -470,12 +487,13 @@ std::vector<Case> cases() {
                    put(d / "ic" / "ZupRn", reg);
                  },
                  "/icZupRn", {{'R', "ic/ZupRn"}}});
-  out.push_back({"runlog-readf4", "/ReadF4 with the run log, against without", 1.05, readF4,
-                 "/ReadF4", {},
-                 [=](const fs::path& d) { readF4(d), runLogOff(d); }, false});
+  out.push_back({"runlog-readf4", "/ReadF4 with the run log, against without", 1.05,
+                 [=](const fs::path& d) { readF4(d), earlierRunsToday(d); }, "/ReadF4", {},
+                 [=](const fs::path& d) { readF4(d), earlierRunsToday(d), runLogOff(d); }, false});
   out.back().primed = {"OffsCode"};
-  out.push_back({"runlog-startup", "the start-up with the run log, against without", 1.05, startup,
-                 "/NoSuchVerb", {}, [=](const fs::path& d) { startup(d), runLogOff(d); }, false});
+  out.push_back({"runlog-startup", "the start-up with the run log, against without", 1.05,
+                 [=](const fs::path& d) { startup(d), earlierRunsToday(d); }, "/NoSuchVerb", {},
+                 [=](const fs::path& d) { startup(d), earlierRunsToday(d), runLogOff(d); }, false});
   return out;
 }
 
