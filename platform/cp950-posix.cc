@@ -132,54 +132,51 @@ char* decodeOne(char* o, const char* p, int n) {
   return o + count;
 }
 
-// Walks CP950 bytes as Windows decodes them: ASCII runs as they are, each
-// character to `one(bytes, count)`, and each broken sequence to `broken()`
-// (a lead byte at the end, a lead byte before a NUL, which is kept, or a lead
-// byte before a byte that is no trail byte, which it eats).
-template <typename Ascii, typename One, typename Broken>
-void walk(std::string_view bytes, Ascii ascii, One one, Broken broken) {
+// Converts CP950 bytes as Windows decodes them, into a new string: ASCII
+// runs go over as they are, a broken sequence becomes "?" (a lead byte at the
+// end, a lead byte before a NUL, which is kept, or a lead byte before a byte
+// that is no trail byte, which it eats), and each character goes through
+// `one(o, bytes, count)`, which writes at most three bytes at `o` (with room
+// for four written at once) and returns the end of what it wrote.
+template <typename One>
+std::string convert(std::string_view bytes, One one) {
+  // No byte gives more than three (a pair gives at most four), and one more
+  // byte of room.
+  std::string out(bytes.size() * 3 + 1, '\0');
+  char* o = out.data();
   for (size_t i = 0; i < bytes.size();) {
     const unsigned char b = static_cast<unsigned char>(bytes[i]);
     if (b < 0x80) {
       size_t end = i + 1;
       while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) < 0x80) ++end;
-      ascii(bytes.data() + i, end - i);
+      std::memcpy(o, bytes.data() + i, end - i);
+      o += end - i;
       i = end;
     } else if (isLead(b)) {
       if (i + 1 >= bytes.size() || bytes[i + 1] == '\0') {
-        broken();
+        *o++ = '?';
         ++i;
       } else if (!isTrail(static_cast<unsigned char>(bytes[i + 1]))) {
-        broken();
+        *o++ = '?';
         i += 2;
       } else {
-        one(bytes.data() + i, 2);
+        o = one(o, bytes.data() + i, 2);
         i += 2;
       }
     } else {
-      one(bytes.data() + i, 1);
+      o = one(o, bytes.data() + i, 1);
       ++i;
     }
   }
+  out.resize(static_cast<size_t>(o - out.data()));
+  return out;
 }
 
 }  // namespace
 
 std::string toUtf8(std::string_view bytes) {
   std::lock_guard<std::mutex> g(lock());
-  // No byte gives more than three (a pair gives at most four); one more
-  // byte of room for the four written at once.
-  std::string out(bytes.size() * 3 + 1, '\0');
-  char* o = out.data();
-  walk(
-      bytes,
-      [&](const char* p, size_t n) {
-        std::memcpy(o, p, n);
-        o += n;
-      },
-      [&](const char* p, int n) { o = decodeOne(o, p, n); }, [&] { *o++ = '?'; });
-  out.resize(static_cast<size_t>(o - out.data()));
-  return out;
+  return convert(bytes, decodeOne);
 }
 
 namespace {
@@ -261,38 +258,25 @@ std::string normalize(std::string_view bytes) {
   // count in the top byte with its high bit set once known. Guarded by lock().
   static uint32_t back[65536];
   std::lock_guard<std::mutex> g(lock());
-  // A character never comes back longer than its bytes ("?" for a pair is
-  // shorter), but room for three a byte keeps any table safe.
-  std::string out(bytes.size() * 3 + 1, '\0');
-  char* o = out.data();
-  walk(
-      bytes,
-      [&](const char* p, size_t n) {
-        std::memcpy(o, p, n);
-        o += n;
-      },
-      [&](const char* p, int n) {
-        uint32_t& packed = back[keyOf(p, n)];
-        if (packed == 0) {
-          char u[5] = {};
-          const size_t len = static_cast<size_t>(decodeOne(u, p, n) - u);
-          const std::string b = fromUtf8WithIcu(std::string_view(u, len));
-          if (b.size() > 3) {  // never for CP950; "?" rather than a cut character
-            *o++ = '?';
-            return;
-          }
-          packed = (0x80u | static_cast<uint32_t>(b.size())) << 24;
-          for (size_t k = 0; k < b.size(); ++k)
-            packed |= static_cast<uint32_t>(static_cast<unsigned char>(b[k])) << (8 * k);
-        }
-        const char b[4] = {static_cast<char>(packed & 0xFF), static_cast<char>(packed >> 8 & 0xFF),
-                           static_cast<char>(packed >> 16 & 0xFF), 0};
-        std::memcpy(o, b, 4);
-        o += packed >> 24 & 0x7F;
-      },
-      [&] { *o++ = '?'; });
-  out.resize(static_cast<size_t>(o - out.data()));
-  return out;
+  return convert(bytes, [](char* o, const char* p, int n) {
+    uint32_t& packed = back[keyOf(p, n)];
+    if (packed == 0) {
+      char u[5] = {};
+      const size_t len = static_cast<size_t>(decodeOne(u, p, n) - u);
+      const std::string b = fromUtf8WithIcu(std::string_view(u, len));
+      if (b.size() > 3) {  // never for CP950; "?" rather than a cut character
+        *o = '?';
+        return o + 1;
+      }
+      packed = (0x80u | static_cast<uint32_t>(b.size())) << 24;
+      for (size_t k = 0; k < b.size(); ++k)
+        packed |= static_cast<uint32_t>(static_cast<unsigned char>(b[k])) << (8 * k);
+    }
+    const char b[4] = {static_cast<char>(packed & 0xFF), static_cast<char>(packed >> 8 & 0xFF),
+                       static_cast<char>(packed >> 16 & 0xFF), 0};
+    std::memcpy(o, b, 4);
+    return o + (packed >> 24 & 0x7F);
+  });
 }
 
 }  // namespace cp950
