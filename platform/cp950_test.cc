@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <iterator>
+#include <utility>
 #include <random>
 
 TEST(Cp950, RoundTripsChineseAndAscii) {
@@ -66,3 +67,23 @@ TEST(Cp950, EveryCharacterAndMixedTextsConvertAsWholeTexts) {
     ASSERT_EQ(cp950::normalize(cp950::normalize(text)), cp950::normalize(text)) << text;
   }
 }
+
+#ifndef _WIN32
+// Broken UTF-8 reaches the Linux codec only from the system (a file name, the
+// command line): each piece that cannot be a character is one "?", as ICU
+// and the Unicode standard's recommended practice count them.
+TEST(Cp950, BrokenUtf8IsOneQuestionMarkAPiece) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"a\xC3", "a?"},                   // cut short at the end
+      {"\xE4\xB8" "A", "?A"},             // cut short before a letter
+      {"\xF0\x9F\x98", "?"},              // three of four bytes
+      {"\xC0\xAF", "??"},                 // an overlong form: no start at all
+      {"\xE0\x80\x80", "???"},            // overlong in three bytes
+      {"\xED\xA0\x80", "???"},            // a surrogate
+      {"\xF4\x90\x80\x80", "????"},       // past U+10FFFF
+      {"\x80\x80\xFF", "???"},            // lone continuation bytes
+      {"\xC2" "A\xE7\x8E\x8B", "?A\xA4\xFD"},  // and a character after
+  };
+  for (const auto& [in, want] : cases) EXPECT_EQ(cp950::fromUtf8(in), want) << in;
+}
+#endif
