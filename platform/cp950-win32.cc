@@ -63,6 +63,8 @@ std::string toUtf8(std::string_view bytes) {
   return narrow(CP_UTF8, wide(kBig5, bytes));
 }
 
+void appendUtf8(std::string& out, std::string_view bytes) { out += toUtf8(bytes); }
+
 std::string fromUtf8(std::string_view utf8) {
   if (plain(utf8)) return std::string(utf8);
   std::wstring w = wide(CP_UTF8, utf8);

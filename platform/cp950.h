@@ -18,6 +18,9 @@ std::string fromUtf8(std::string_view utf8);
 
 // CP950 bytes to UTF-8 text.
 std::string toUtf8(std::string_view bytes);
+// The same, added to the end of `out`: a log of many lines converts each
+// without a string of its own.
+void appendUtf8(std::string& out, std::string_view bytes);
 
 // The round trip CP950 -> Unicode -> CP950: what a text looks like after the
 // platform's decoder has seen it (half characters and invalid pairs become "?").

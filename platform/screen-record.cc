@@ -1,6 +1,7 @@
 // The unattended backend: nothing is shown and nothing waits; every event is
 // one UTF-8 line of the event log, fields separated by a tab, message boxes
 // answered from IC_UI_ANSWERS and then by their default button.
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -14,13 +15,21 @@
 
 namespace {
 
-std::string escapeUtf8(std::string u) {
-  size_t plain = 0;  // most texts have nothing to escape
+// Where the first byte to escape stands in `u` from `from` (its size: none).
+size_t firstToEscape(const std::string& u, size_t from) {
+  size_t plain = from;  // most texts have nothing to escape
   while (plain < u.size()) {
     plain += std::strcspn(u.c_str() + plain, "\t\r\n\\");
     if (plain >= u.size() || u[plain] != '\0') break;
     ++plain;  // a NUL inside the text is kept as it is
   }
+  return std::min(plain, u.size());
+}
+
+bool needsEscape(const std::string& u, size_t from) { return firstToEscape(u, from) < u.size(); }
+
+std::string escapeUtf8(std::string u) {
+  const size_t plain = firstToEscape(u, 0);
   if (plain >= u.size()) return u;
   std::string out(u, 0, plain);
   out.reserve(u.size() + 8);
@@ -147,10 +156,12 @@ class RecordScreen : public Screen {
     std::string l;
     size_t size = 0;
     for (const std::string& line : lines) size += line.size() + 6;
-    l.reserve(size + size / 2);
+    l.reserve(size * 3);  // each line is converted in place, with room to grow
     for (const std::string& line : lines) {
       l += "list\t";
-      l += escape(line);
+      const size_t at = l.size();
+      cp950::appendUtf8(l, line);
+      if (needsEscape(l, at)) l.replace(at, std::string::npos, escapeUtf8(l.substr(at)));
       l += '\n';
     }
     if (!l.empty()) put(l);
