@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 #include "store/store.h"
 #include "card/cardrecord.h"
@@ -145,10 +146,10 @@ const std::string& label(const char* utf8) {
   return it->second;
 }
 
-void line(Run& run, const std::string& text) { listAdd(run, text); }
+void line(Run& run, std::string text) { listAdd(run, std::move(text)); }
 void say(Run& run, const char* utf8) { listAdd(run, label(utf8)); }
 
-std::string shown(Run& run, const std::string& bytes, Show how) {
+std::string shown(Run& run, std::string bytes, Show how) {
   switch (how) {
     case Show::Date: return monthday(bytes);
     case Show::Office: return GetOffsCode(run, bytes, 0);
@@ -171,8 +172,13 @@ void group(Run& run, const std::string& reply, const Group& g, std::span<const F
   for (int k = 0; k < g.slots; ++k) {
     bool first = true;
     for (const Field& f : fields) {
-      const std::string bytes = bcut(reply, groupByte(g, k, f.offset), f.width);
-      line(run, (first && !indentAll ? "" : kIndent) + label(f.label) + shown(run, bytes, f.show));
+      const std::string value = shown(run, bcut(reply, groupByte(g, k, f.offset), f.width), f.show);
+      const std::string& name = label(f.label);
+      std::string text;
+      text.reserve(kIndent.size() + name.size() + value.size());
+      if (!first || indentAll) text += kIndent;
+      text.append(name).append(value);
+      line(run, std::move(text));
       first = false;
     }
   }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <span>
+#include <utility>
 
 #include "platform/cp950.h"
 #include "frame/run.h"
@@ -186,10 +187,12 @@ void listClear(Run& run) {
   run.screen.listClear();
 }
 
-void listAdd(Run& run, const std::string& line) {
-  run.list1.push_back(line);
+void listAdd(Run& run, const std::string& line) { listAdd(run, std::string(line)); }
+
+void listAdd(Run& run, std::string&& line) {
+  run.list1.push_back(std::move(line));
   if (run.list1Gathering) return;
-  run.screen.listAdd(line);
+  run.screen.listAdd(run.list1.back());
   run.list1Sent = run.list1.size();
 }
 

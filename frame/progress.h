@@ -45,6 +45,8 @@ void showWindow(Run& run, const std::string& window);
 // The main window's log list List1.
 void listClear(Run& run);
 void listAdd(Run& run, const std::string& line);
+// The same, keeping the line itself rather than a copy.
+void listAdd(Run& run, std::string&& line);
 // From listGather on, added lines reach the screen in one piece at listSend
 // (or listClear); listSend also ends the gathering. Whoever gathers sends
 // before anything else can reach the screen or end the run.
