@@ -55,6 +55,7 @@ std::string maskIds(const std::string& text) {
 }
 
 std::string oneLine(const std::string& text) {
+  if (text.find_first_of("\r\n") == std::string::npos) return text;  // nearly every line
   std::string o;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\r' || text[i] == '\n') {
@@ -116,9 +117,9 @@ void RunLog::line(const char* kind, const std::string& text) noexcept {
     const DateTime t = clock_.nowPrecise(ms);
     // "2026-12-09 09:53:25.714 [28734] kind    ": written by hand, a line
     // is made for every card call.
-    std::string l;
-    l.reserve(48 + text.size() * 2);
-    auto digits = [&l](long long v, int width) {  // no field is ever negative
+    char head[64];
+    char* h = head;
+    auto digits = [&h](long long v, int width) {  // no field is ever negative
       char b[24];
       int n = 0;
       unsigned long long u = v < 0 ? 0 : static_cast<unsigned long long>(v);
@@ -127,14 +128,21 @@ void RunLog::line(const char* kind, const std::string& text) noexcept {
         u /= 10;
       } while (u != 0);
       while (n < width) b[n++] = '0';
-      while (n > 0) l += b[--n];
+      while (n > 0) *h++ = b[--n];
     };
-    digits(t.year, 4), l += '-', digits(t.month, 2), l += '-', digits(t.day, 2), l += ' ';
-    digits(t.hour, 2), l += ':', digits(t.minute, 2), l += ':', digits(t.second, 2), l += '.';
-    digits(ms, 3), l += " [", digits(pid_, 1), l += "] ";
-    l += kind;
-    for (size_t n = std::strlen(kind); n < 7; ++n) l += ' ';
-    l += ' ';
+    digits(t.year % 10000, 4), *h++ = '-', digits(t.month % 100, 2), *h++ = '-';
+    digits(t.day % 100, 2);
+    *h++ = ' ', digits(t.hour % 100, 2), *h++ = ':', digits(t.minute % 100, 2), *h++ = ':';
+    digits(t.second % 100, 2), *h++ = '.', digits(ms % 1000, 3), *h++ = ' ', *h++ = '[';
+    digits(pid_ % 10000000000LL, 1), *h++ = ']', *h++ = ' ';
+    const size_t kindLength = std::strlen(kind) < 16 ? std::strlen(kind) : 16;
+    std::memcpy(h, kind, kindLength);
+    h += kindLength;
+    for (size_t n = kindLength; n < 7; ++n) *h++ = ' ';
+    *h++ = ' ';  // a kind is padded to seven and followed by a blank, as "%-7s "
+    std::string l;
+    l.reserve(static_cast<size_t>(h - head) + text.size() * 2 + 2);
+    l.append(head, static_cast<size_t>(h - head));
     l += cp950::toUtf8(runlog::maskIds(runlog::oneLine(text)));
     l += "\r\n";
     put(l);

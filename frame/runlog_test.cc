@@ -43,10 +43,12 @@ TEST_F(LogFixture, LinesWaitForTheWorkingFolderThenGoToTheDayFile) {
   EXPECT_TRUE(disk.files.empty());
   log.open("w:\\", true);
   log.line("screen", b5("第一行") + "\r" + b5("第二行"));
+  log.line("library", "loaded");  // the longest kind: one blank still follows
   EXPECT_TRUE(log.opened());
   EXPECT_EQ(file(), std::string(runlog::kBom) +
                         "2026-12-08 09:30:45.000 [42] start   command line \"/DataCase/A1******89\"\r\n"
-                        "2026-12-08 09:30:45.000 [42] screen  第一行 | 第二行\r\n");
+                        "2026-12-08 09:30:45.000 [42] screen  第一行 | 第二行\r\n"
+                        "2026-12-08 09:30:45.000 [42] library loaded\r\n");
 }
 
 TEST_F(LogFixture, TurnedOffOrUnwritableItDropsEverythingQuietly) {
