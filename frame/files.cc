@@ -88,8 +88,11 @@ std::string bcut(const std::string& text, long start, long length) {
   // Past the end of the text come blanks; the text itself is never copied
   // whole (a reply buffer is cut into many fields).
   const size_t b = static_cast<size_t>(start - 1);
-  std::string bytes = b < text.size() ? text.substr(b, static_cast<size_t>(length)) : std::string();
-  bytes.resize(static_cast<size_t>(length), ' ');
+  const size_t n = static_cast<size_t>(length);
+  if (b < text.size() && n <= text.size() - b)
+    return cp950::normalize(std::string_view(text).substr(b, n));  // no blanks to add
+  std::string bytes = b < text.size() ? text.substr(b, n) : std::string();
+  bytes.resize(n, ' ');
   return cp950::normalize(bytes);
 }
 
