@@ -20,19 +20,8 @@ int WINAPI Wiz_SingleEntryUnzip(int ifnc, char** ifnv, int xfnc, char** xfnv, DC
   try {
     if (!fn || !fn->print || !fn->sound || !fn->replace) return UZ_PK_BADERR;
     if (!dcl) return UZ_PK_PARAM;
-    unzip32sim::Request r;
-    r.zipName = dcl->lpszZipFN;
-    r.extractDir = dcl->lpszExtractDir;
-    r.ifnc = ifnc;
-    r.ifnv = ifnv;
-    r.xfnc = xfnc;
-    r.xfnv = xfnv;
-    r.list = dcl->nvflag != 0;
-    r.test = dcl->ntflag != 0;
-    r.keepPaths = dcl->ndflag != 0;
-    r.overwrite = dcl->noflag != 0;
     return unzip32sim::run(
-        r,
+        unzip32sim::requestOf(ifnc, ifnv, xfnc, xfnv, *dcl),
         [&](const unzip32sim::Entry& e, const unzip32sim::Listing& l) {
           if (!fn->SendApplicationMessage) return;
           std::string name = e.name, method = l.method;

@@ -39,6 +39,24 @@ struct Request {
   bool overwrite = false;  // noflag
 };
 
+// The request of a call: the file lists and the options of its DCL block,
+// which both interfaces' blocks name alike.
+template <typename Dcl>
+Request requestOf(int ifnc, char** ifnv, int xfnc, char** xfnv, const Dcl& dcl) {
+  Request r;
+  r.zipName = dcl.lpszZipFN;
+  r.extractDir = dcl.lpszExtractDir;
+  r.ifnc = ifnc;
+  r.ifnv = ifnv;
+  r.xfnc = xfnc;
+  r.xfnv = xfnv;
+  r.list = dcl.nvflag != 0;
+  r.test = dcl.ntflag != 0;
+  r.keepPaths = dcl.ndflag != 0;
+  r.overwrite = dcl.noflag != 0;
+  return r;
+}
+
 // Lists (`listed` once per entry), tests or extracts; `service` is asked
 // before each entry and stops the run with a nonzero answer. A UZ_ code.
 int run(const Request& request, const std::function<void(const Entry&, const Listing&)>& listed,
