@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -32,6 +33,21 @@ Position positionOf(std::string_view text, size_t offset) {
     } else if ((c & 0xC0) != 0x80) {
       ++p.column;
     }
+  }
+  return p;
+}
+
+// A problem of `field`, placed at the byte offset when there is one (else at
+// the file's start).
+Problem problemAt(std::string_view text, std::optional<size_t> offset, std::string field,
+                  std::string what) {
+  Problem p;
+  p.field = std::move(field);
+  p.what = std::move(what);
+  if (offset) {
+    const Position at = positionOf(text, *offset);
+    p.line = at.line;
+    p.column = at.column;
   }
   return p;
 }
@@ -189,15 +205,7 @@ struct UnknownKeys {
   std::vector<Problem> out;
 
   void note(const std::string& place, const char* what) {
-    Problem p;
-    p.field = place;
-    p.what = what;
-    if (auto off = where.findKey(place)) {
-      Position at = positionOf(text, *off);
-      p.line = at.line;
-      p.column = at.column;
-    }
-    out.push_back(p);
+    out.push_back(problemAt(text, where.findKey(place), place, what));
   }
   static std::string join(const std::string& at, const std::string& key) {
     return at.empty() ? key : at + "." + key;
@@ -315,11 +323,7 @@ std::vector<Problem> checkState(std::string_view text, Simulator s) {
   std::string error;
   size_t stop = 0;
   if (!sim::readJsonDocument(text, doc, error, &stop)) {
-    Problem p;
-    Position at = positionOf(text, stop);
-    p.line = at.line;
-    p.column = at.column;
-    p.what = error.substr(0, error.find(" at line "));
+    Problem p = problemAt(text, stop, "", error.substr(0, error.find(" at line ")));
     // The parser's own words say what it expected there.
     if (error.rfind("not valid JSON", 0) == 0) try {
       json ignored = json::parse(text);
@@ -349,15 +353,7 @@ std::vector<Problem> checkState(std::string_view text, Simulator s) {
     bool hidden = false;
     for (const std::string& n : named) hidden = hidden || (within(place, n) && !(place == n && tries[place] == 0));
     if (!hidden) {
-      Problem p;
-      p.field = place;
-      p.what = what;
-      if (auto off = where.find(place)) {
-        Position at = positionOf(text, *off);
-        p.line = at.line;
-        p.column = at.column;
-      }
-      out.push_back(p);
+      out.push_back(problemAt(text, where.find(place), place, what));
       named.push_back(place);
     }
     // Take the value out, or put a stand-in of each type in its place until
